@@ -1,0 +1,88 @@
+#include "platform/x11/X11Mouse.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <array>
+
+namespace tivrel {
+
+namespace {
+
+struct FlagToButton {
+    quint32 flag;
+    unsigned int button;
+    bool press;
+};
+
+// X numbers the buttons left 1, middle 2, right 3.
+constexpr std::array<FlagToButton, 6> kTransitions{{
+    {MouseFlag::LeftDown, 1, true},
+    {MouseFlag::LeftUp, 1, false},
+    {MouseFlag::RightDown, 3, true},
+    {MouseFlag::RightUp, 3, false},
+    {MouseFlag::MiddleDown, 2, true},
+    {MouseFlag::MiddleUp, 2, false},
+}};
+
+} // namespace
+
+std::unique_ptr<X11Mouse> X11Mouse::open(QString* error) {
+    const QString name = qEnvironmentVariable("DISPLAY");
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        if (error) {
+            *error = name.isEmpty()
+                         ? QStringLiteral("Tivrel needs an X11 session (or XWayland) to click, "
+                                          "but no X display is set (DISPLAY is empty).")
+                         : QStringLiteral("Tivrel cannot connect to the X display \"%1\".")
+                               .arg(name);
+        }
+        return nullptr;
+    }
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
+        XCloseDisplay(display);
+        if (error) {
+            *error = QStringLiteral("The X display \"%1\" has no XTEST extension, so Tivrel "
+                                    "cannot make mouse clicks there.")
+                         .arg(name);
+        }
+        return nullptr;
+    }
+    return std::unique_ptr<X11Mouse>(new X11Mouse(display));
+}
+
+X11Mouse::X11Mouse(_XDisplay* display) : m_display(display) {}
+
+X11Mouse::~X11Mouse() { XCloseDisplay(m_display); }
+
+void X11Mouse::mouseEvent(quint32 flags) {
+    bool sent = false;
+    for (const FlagToButton& t : kTransitions) {
+        if (flags & t.flag) {
+            XTestFakeButtonEvent(m_display, t.button, t.press ? True : False, CurrentTime);
+            sent = true;
+        }
+    }
+    if (sent)
+        XFlush(m_display);
+}
+
+PointerPosition X11Mouse::cursorPos() {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &winX,
+                  &winY, &mask);
+    return {rootX, rootY};
+}
+
+} // namespace tivrel

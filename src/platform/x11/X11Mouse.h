@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/Mouse.h"
+
+#include <QString>
+
+#include <memory>
+
+struct _XDisplay;
+
+namespace tivrel {
+
+// Clicks through the XTEST extension and reads the pointer with XQueryPointer, on an X
+// connection of its own so that it never waits behind the toolkit's traffic.
+class X11Mouse final : public Mouse {
+public:
+    // Opens the connection named by DISPLAY and checks for XTEST. On failure returns
+    // nullptr and puts a message for the user into error.
+    static std::unique_ptr<X11Mouse> open(QString* error);
+    ~X11Mouse() override;
+
+    void mouseEvent(quint32 flags) override;
+    PointerPosition cursorPos() override;
+
+private:
+    explicit X11Mouse(_XDisplay* display);
+    _XDisplay* m_display;
+};
+
+} // namespace tivrel

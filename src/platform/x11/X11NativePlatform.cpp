@@ -1,0 +1,39 @@
+#include "platform/NativePlatform.h"
+#include "platform/qt/LocaleTimeOfDay.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtTickSource.h"
+#include "platform/qt/QtWindowStacking.h"
+#include "platform/x11/X11Mouse.h"
+
+namespace tivrel {
+
+namespace {
+
+class X11NativePlatform final : public NativePlatform {
+public:
+    explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
+        : m_mouse(std::move(mouse)),
+          m_platform{*m_mouse, m_dialogs, m_timeOfDay, m_stacking,
+                     [] { return std::make_unique<QtTickSource>(); }} {}
+
+    Platform& platform() override { return m_platform; }
+    void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
+
+private:
+    std::unique_ptr<X11Mouse> m_mouse;
+    QtDialogs m_dialogs;
+    LocaleTimeOfDay m_timeOfDay;
+    QtWindowStacking m_stacking;
+    Platform m_platform;
+};
+
+} // namespace
+
+std::unique_ptr<NativePlatform> NativePlatform::open(QString* error) {
+    auto mouse = X11Mouse::open(error);
+    if (!mouse)
+        return nullptr;
+    return std::make_unique<X11NativePlatform>(std::move(mouse));
+}
+
+} // namespace tivrel

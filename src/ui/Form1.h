@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace tivrel {
+
+class ClickRun;
+class Form1RunView;
+class TickSource;
+class ValueLabel;
+struct Platform;
+
+// The main window. It owns the controls, timers and menus under their own names and hands
+// each event to the code that owns it; the click run lives in the engine.
+class Form1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The values every start begins with: the slow-mode rows off, the amount 1, the speed 100.
+    void setStartingValues();
+
+    // Events of the window's controls.
+    void Command1_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void HScroll1_Change(int index);
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void Check1_Click();
+    void valueLabelClick(int row);
+    void InputValue(QLabel& label, int minimum, int maximum, QScrollBar& bar);
+
+    ClickRun& engine() { return *m_run; }
+    ValueLabel* valueLabel(int row) const;
+
+    // The controls, by the names the rest of the program knows them by.
+    QGroupBox* Frame1 = nullptr; // "Button Configuration"
+    QGroupBox* Frame2 = nullptr; // "Speed"
+    QGroupBox* Frame3 = nullptr; // holds the start button
+    QPushButton* Command1 = nullptr;
+    std::array<QRadioButton*, 2> Option1{}; // 0 "Slow Delay", 1 "Fast Delay"
+    std::array<QRadioButton*, 3> Option2{}; // 0 "Left", 1 "Right", 2 "Middle"
+    QCheckBox* Check1 = nullptr;
+    std::array<QScrollBar*, 5> HScroll1{}; // minutes, seconds, amount, speed, hours
+    std::array<QLabel*, 5> Label1{};       // captions of the value rows, same indices
+    std::array<QLabel*, 1> Label2{};       // "Total Clicks:"
+    ValueLabel* MinLbl = nullptr;
+    ValueLabel* SecLbl = nullptr;
+    ValueLabel* AmountLbl = nullptr;
+    ValueLabel* SpeedLbl = nullptr;
+    ValueLabel* HoursLbl = nullptr;
+    QLabel* TimeLbl = nullptr;
+    QFrame* Line1 = nullptr;
+    std::unique_ptr<TickSource> Timer1; // fast click timer
+    std::unique_ptr<TickSource> Timer2; // slow mode clock
+    std::unique_ptr<TickSource> Timer3; // mouse watch
+
+    QMenu* optioinsmnu = nullptr; // "&File", also the tray icon's menu
+    QAction* Showmnu = nullptr;
+    QAction* bar3 = nullptr;
+    QAction* Startupatlogonmnu = nullptr;
+    QAction* bar5 = nullptr;
+    QAction* AutoHideonstartupmnu = nullptr;
+    QAction* bar6 = nullptr;
+    QAction* Exitmnu = nullptr;
+    QAction* Helpmnu = nullptr;
+    QAction* Aboutmnu = nullptr;
+    QAction* Show2mnu = nullptr;
+
+private:
+    void createWindow();
+    void createSpeedFrame();
+    void createButtonFrame();
+    void createStartFrame();
+    void createMenus();
+    void createTimers();
+    void setTabOrder();
+    void connectEvents();
+
+    Platform& m_platform;
+    std::unique_ptr<Form1RunView> m_runView;
+    std::unique_ptr<ClickRun> m_run;
+};
+
+} // namespace tivrel

@@ -1,0 +1,56 @@
+#include "ui/Form1RunView.h"
+
+#include "platform/TickSource.h"
+#include "ui/Form1.h"
+#include "ui/ValueLabel.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace tivrel {
+
+bool Form1RunView::isDelayOptionSelected(int index) const {
+    return m_form.Option1.at(index)->isChecked();
+}
+
+bool Form1RunView::isButtonOptionSelected(int index) const {
+    return m_form.Option2.at(index)->isChecked();
+}
+
+int Form1RunView::scrollValue(int row) const { return m_form.HScroll1.at(row)->value(); }
+
+QString Form1RunView::valueText(int row) const { return m_form.valueLabel(row)->text(); }
+
+int Form1RunView::amountSwitch() const { return m_form.Check1->isChecked() ? 1 : 0; }
+
+QString Form1RunView::clickCountText() const { return m_form.TimeLbl->text(); }
+
+void Form1RunView::setClickCountText(const QString& text) { m_form.TimeLbl->setText(text); }
+
+QString Form1RunView::startCaption() const { return m_form.Command1->text(); }
+
+void Form1RunView::setStartCaption(const QString& caption) { m_form.Command1->setText(caption); }
+
+TickSource& Form1RunView::timer(RunTimer which) {
+    switch (which) {
+    case RunTimer::Timer1:
+        return *m_form.Timer1;
+    case RunTimer::Timer2:
+        return *m_form.Timer2;
+    case RunTimer::Timer3:
+        break;
+    }
+    return *m_form.Timer3;
+}
+
+void Form1RunView::focusMainWindow() {
+    // A window hidden to the tray cannot take the focus; it gets it when shown again.
+    if (!m_form.isVisible())
+        return;
+    m_form.activateWindow();
+    m_form.setFocus();
+}
+
+} // namespace tivrel

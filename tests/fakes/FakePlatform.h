@@ -1,0 +1,57 @@
+#pragma once
+
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakeMouse.h"
+#include "fakes/FakeTickSource.h"
+#include "platform/Platform.h"
+#include "platform/TimeOfDay.h"
+#include "platform/WindowStacking.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <deque>
+#include <vector>
+
+namespace tivrel::test {
+
+// Gives the times of day from a list, then repeats the last one.
+class FakeTimeOfDay final : public TimeOfDay {
+public:
+    QString now() override {
+        if (times.size() > 1) {
+            const QString t = times.front();
+            times.pop_front();
+            return t;
+        }
+        return times.empty() ? QStringLiteral("12:00:00") : times.front();
+    }
+    std::deque<QString> times;
+};
+
+// Records the placement calls as "on:<objectName>" and "off:<objectName>".
+class FakeStacking final : public WindowStacking {
+public:
+    void makeOnTop(QWidget& window) override { calls << QStringLiteral("on:") + window.objectName(); }
+    void makeNotOnTop(QWidget& window) override {
+        calls << QStringLiteral("off:") + window.objectName();
+    }
+    QStringList calls;
+};
+
+// Every fake in one bundle. Tick sources are created in the order the window asks for
+// them and kept in `timers`.
+struct FakePlatform {
+    FakeMouse mouse;
+    FakeDialogs dialogs;
+    FakeTimeOfDay timeOfDay;
+    FakeStacking stacking;
+    std::vector<FakeTickSource*> timers;
+    Platform platform{mouse, dialogs, timeOfDay, stacking, [this] {
+                          auto source = std::make_unique<FakeTickSource>();
+                          timers.push_back(source.get());
+                          return source;
+                      }};
+};
+
+} // namespace tivrel::test
