@@ -25,7 +25,9 @@ void ClickRun::Command1_Click() {
         stop();
 }
 
-bool ClickRun::fastModeSelected() const { return !m_window.isDelayOptionSelected(0); }
+bool ClickRun::fastModeSelected() const {
+    return !m_window.isDelayOptionSelected(0);
+}
 
 int ClickRun::buttonCode() const {
     if (m_window.isButtonOptionSelected(0))
@@ -129,7 +131,14 @@ bool ClickRun::clickIfPointerStill() {
     return true;
 }
 
+bool ClickRun::timerOn(RunTimer which) {
+    return m_window.timer(which).isEnabled();
+}
+
+// A tick only counts while its timer is on: one that slips through after a stop is dropped.
 void ClickRun::Timer1_Timer() {
+    if (!timerOn(RunTimer::Timer1))
+        return;
     if (!clickIfPointerStill())
         return;
     if (amountReached())
@@ -137,6 +146,8 @@ void ClickRun::Timer1_Timer() {
 }
 
 void ClickRun::Timer2_Timer() {
+    if (!timerOn(RunTimer::Timer2))
+        return;
     if (amountReached()) {
         stopByWatcher(kAmountReached);
         return;
@@ -163,7 +174,7 @@ void ClickRun::Timer2_Timer() {
 }
 
 void ClickRun::Timer3_Timer() {
-    if (pointerMoved())
+    if (timerOn(RunTimer::Timer3) && pointerMoved())
         stopByWatcher(kMouseMoved);
 }
 

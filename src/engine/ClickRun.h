@@ -8,6 +8,7 @@ namespace tivrel {
 
 class Dialogs;
 class RunWindow;
+enum class RunTimer;
 class TimeOfDay;
 
 // Runs click runs: started and stopped by the start button, driven by the fast click timer
@@ -45,6 +46,7 @@ private:
     void stop();
     void stopByWatcher(const QString& reason);
     void showStopMessage(const QString& reason);
+    bool timerOn(RunTimer which);
     bool fastModeSelected() const;
     int buttonCode() const;
     bool amountReached() const;

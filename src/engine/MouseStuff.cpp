@@ -31,9 +31,13 @@ quint32 MouseStuff::releaseFlag(int code) {
     }
 }
 
-void MouseStuff::ButtonDown(int code) { m_mouse.mouseEvent(pressFlag(code)); }
+void MouseStuff::ButtonDown(int code) {
+    m_mouse.mouseEvent(pressFlag(code));
+}
 
-void MouseStuff::ButtonUp(int code) { m_mouse.mouseEvent(releaseFlag(code)); }
+void MouseStuff::ButtonUp(int code) {
+    m_mouse.mouseEvent(releaseFlag(code));
+}
 
 void MouseStuff::ClickButton(int code, RunWindow& window) {
     ButtonDown(code);

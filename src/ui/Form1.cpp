@@ -54,7 +54,8 @@ void Form1::connectEvents() {
     Timer2->onTick([this] { Timer2_Timer(); });
     Timer3->onTick([this] { Timer3_Timer(); });
     for (int row = 0; row < kValueRows; ++row) {
-        connect(HScroll1[row], &QScrollBar::valueChanged, this, [this, row] { HScroll1_Change(row); });
+        connect(HScroll1[row], &QScrollBar::valueChanged, this,
+                [this, row] { HScroll1_Change(row); });
         connect(valueLabel(row), &ValueLabel::clicked, this, [this, row] { valueLabelClick(row); });
     }
     for (int i = 0; i < int(Option1.size()); ++i) {
@@ -91,10 +92,18 @@ void Form1::setStartingValues() {
     HScroll1[HoursRow]->setValue(0);
 }
 
-void Form1::Command1_Click() { m_run->Command1_Click(); }
-void Form1::Timer1_Timer() { m_run->Timer1_Timer(); }
-void Form1::Timer2_Timer() { m_run->Timer2_Timer(); }
-void Form1::Timer3_Timer() { m_run->Timer3_Timer(); }
+void Form1::Command1_Click() {
+    m_run->Command1_Click();
+}
+void Form1::Timer1_Timer() {
+    m_run->Timer1_Timer();
+}
+void Form1::Timer2_Timer() {
+    m_run->Timer2_Timer();
+}
+void Form1::Timer3_Timer() {
+    m_run->Timer3_Timer();
+}
 
 void Form1::HScroll1_Change(int index) {
     if (index < 0 || index >= kValueRows)

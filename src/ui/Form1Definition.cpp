@@ -149,8 +149,7 @@ void Form1::createSpeedFrame() {
     TimeLbl->setAlignment(Qt::AlignCenter);
     setTextColour(*TimeLbl, kDarkRedText);
 
-    Label2[0] =
-        makeLabel(Frame2, QStringLiteral("Total Clicks:"), twipsRect(2160, 240, 1335, 255));
+    Label2[0] = makeLabel(Frame2, QStringLiteral("Total Clicks:"), twipsRect(2160, 240, 1335, 255));
     Label2[0]->setAlignment(Qt::AlignCenter);
     QFont serif(QStringLiteral("MS Serif"));
     serif.setPointSizeF(9.75);
@@ -192,7 +191,7 @@ void Form1::createTimers() {
 
 void Form1::setTabOrder() {
     // The focusable controls in the order of their tab indices.
-    QWidget* const order[] = {Option1[0], Option1[1],         HScroll1[MinutesRow],
+    QWidget* const order[] = {Option1[0],           Option1[1],          HScroll1[MinutesRow],
                               HScroll1[SecondsRow], HScroll1[AmountRow], Check1,
                               HScroll1[SpeedRow],   Option2[0],          Option2[1],
                               Option2[2],           HScroll1[HoursRow],  Command1};

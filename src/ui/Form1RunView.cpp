@@ -19,19 +19,33 @@ bool Form1RunView::isButtonOptionSelected(int index) const {
     return m_form.Option2.at(index)->isChecked();
 }
 
-int Form1RunView::scrollValue(int row) const { return m_form.HScroll1.at(row)->value(); }
+int Form1RunView::scrollValue(int row) const {
+    return m_form.HScroll1.at(row)->value();
+}
 
-QString Form1RunView::valueText(int row) const { return m_form.valueLabel(row)->text(); }
+QString Form1RunView::valueText(int row) const {
+    return m_form.valueLabel(row)->text();
+}
 
-int Form1RunView::amountSwitch() const { return m_form.Check1->isChecked() ? 1 : 0; }
+int Form1RunView::amountSwitch() const {
+    return m_form.Check1->isChecked() ? 1 : 0;
+}
 
-QString Form1RunView::clickCountText() const { return m_form.TimeLbl->text(); }
+QString Form1RunView::clickCountText() const {
+    return m_form.TimeLbl->text();
+}
 
-void Form1RunView::setClickCountText(const QString& text) { m_form.TimeLbl->setText(text); }
+void Form1RunView::setClickCountText(const QString& text) {
+    m_form.TimeLbl->setText(text);
+}
 
-QString Form1RunView::startCaption() const { return m_form.Command1->text(); }
+QString Form1RunView::startCaption() const {
+    return m_form.Command1->text();
+}
 
-void Form1RunView::setStartCaption(const QString& caption) { m_form.Command1->setText(caption); }
+void Form1RunView::setStartCaption(const QString& caption) {
+    m_form.Command1->setText(caption);
+}
 
 TickSource& Form1RunView::timer(RunTimer which) {
     switch (which) {

@@ -14,6 +14,8 @@ void setTextColour(QWidget& widget, const QColor& colour) {
     widget.setPalette(palette);
 }
 
-void resetTextColour(QWidget& widget) { widget.setPalette(QPalette()); }
+void resetTextColour(QWidget& widget) {
+    widget.setPalette(QPalette());
+}
 
 } // namespace tivrel

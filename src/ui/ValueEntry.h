@@ -22,8 +22,7 @@ ValueRange valueRange(int row);
 // Entry of one number through the input box, checked against the row's range.
 class ValueEntry {
 public:
-    static inline const QString kIncorrectValue =
-        QStringLiteral("You entered an incorrect value.");
+    static inline const QString kIncorrectValue = QStringLiteral("You entered an incorrect value.");
 
     // leaveTop and backOnTop take the main window out of the topmost band around the error
     // message, so the message never hides behind it.

@@ -1,1 +1,382 @@
+#include "engine/ClickRun.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/FakeRunWindow.h"
+
 #include <gtest/gtest.h>
+
+namespace tivrel::test {
+namespace {
+
+const QString kStart = ClickRun::kStartCaption;
+const QString kStop = ClickRun::kStopCaption;
+
+class ClickRunTest : public ::testing::Test {
+protected:
+    ClickRunTest() {
+        fakes.timeOfDay.times = {QStringLiteral("9:15:02 AM"), QStringLiteral("9:16:40 AM")};
+    }
+
+    void press() { run.Command1_Click(); }
+    void fastTicks(int n) {
+        for (int i = 0; i < n; ++i)
+            window.timer1.tick();
+    }
+    void slowTicks(int n) {
+        for (int i = 0; i < n; ++i)
+            window.timer2.tick();
+    }
+    int clicks() const { return int(fakes.mouse.events.size()) / 2; }
+    bool anyTimerOn() const {
+        return window.timer1.isEnabled() || window.timer2.isEnabled() || window.timer3.isEnabled();
+    }
+    void chooseSlow(int hours, int minutes, int seconds) {
+        window.delayOption = 0;
+        window.setValue(HoursRow, hours);
+        window.setValue(MinutesRow, minutes);
+        window.setValue(SecondsRow, seconds);
+    }
+
+    FakePlatform fakes;
+    FakeRunWindow window;
+    ClickRun run{window, fakes.mouse, fakes.dialogs, fakes.timeOfDay};
+
+    void SetUp() override {
+        window.timer1.onTick([this] { run.Timer1_Timer(); });
+        window.timer2.onTick([this] { run.Timer2_Timer(); });
+        window.timer3.onTick([this] { run.Timer3_Timer(); });
+    }
+};
+
+TEST_F(ClickRunTest, FastStartSetsCaptionTimersAndRecords) {
+    window.setValue(SpeedRow, 50);
+    window.buttonOption = 1;
+    window.count = QStringLiteral("17");
+    run.ElapsedSeconds = 9;
+    press();
+
+    EXPECT_EQ(window.caption, kStop);
+    EXPECT_EQ(window.count, "0");
+    EXPECT_TRUE(window.timer1.isEnabled());
+    EXPECT_EQ(window.timer1.interval(), 50);
+    EXPECT_FALSE(window.timer2.isEnabled());
+    EXPECT_TRUE(window.timer3.isEnabled());
+    EXPECT_EQ(run.ButtonText, "Right");
+    EXPECT_EQ(run.DelayText, "50th / second");
+    EXPECT_EQ(run.StartTime, "9:15:02 AM");
+    EXPECT_EQ(run.ElapsedSeconds, 0);
+    ASSERT_TRUE(run.mouseStuff().StartCursorSum.has_value());
+    EXPECT_EQ(*run.mouseStuff().StartCursorSum, 300);
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+    EXPECT_TRUE(fakes.mouse.events.empty()) << "the first click waits one interval";
+}
+
+TEST_F(ClickRunTest, SlowStartWithNoTimeIsRefused) {
+    chooseSlow(0, 0, 0);
+    window.count = QStringLiteral("12");
+    press();
+
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    const ShownMessage& m = fakes.dialogs.messages[0];
+    EXPECT_EQ(m.prompt, "You must increment the time.");
+    EXPECT_EQ(m.title, "Error");
+    EXPECT_EQ(m.icon, MessageIcon::Critical);
+    EXPECT_EQ(m.buttons, MessageButtons::Ok);
+    EXPECT_EQ(window.caption, kStart);
+    EXPECT_EQ(window.count, "12");
+    EXPECT_FALSE(anyTimerOn());
+}
+
+TEST_F(ClickRunTest, FastStartIgnoresZeroSlowTime) {
+    chooseSlow(0, 0, 0);
+    window.delayOption = 1;
+    press();
+    EXPECT_EQ(window.caption, kStop);
+    EXPECT_TRUE(window.timer1.isEnabled());
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(ClickRunTest, SlowStartUsesTheClockAndDescribesThePeriod) {
+    chooseSlow(0, 1, 30);
+    press();
+    EXPECT_TRUE(window.timer2.isEnabled());
+    EXPECT_FALSE(window.timer1.isEnabled());
+    EXPECT_TRUE(window.timer3.isEnabled());
+    EXPECT_EQ(run.DelayText, "0 hrs 1 mins 30 secs");
+}
+
+TEST_F(ClickRunTest, EnterStopShowsSummaryWhileStopCaptionStands) {
+    window.setValue(SpeedRow, 50);
+    press();
+    fastTicks(3);
+    QString captionDuringMessage;
+    bool timersOffDuringMessage = false;
+    fakes.dialogs.whileMessageShown = [&](const ShownMessage&) {
+        captionDuringMessage = window.caption;
+        timersOffDuringMessage = !anyTimerOn();
+    };
+    press();
+
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    const ShownMessage& m = fakes.dialogs.messages[0];
+    EXPECT_EQ(m.prompt, "The enter key was pressed.\r\n\r\nTotal Clicks:\t3\r\n"
+                        "Configuration:\tLeft Button\r\nStart Time:\t9:15:02 AM\r\n"
+                        "End Time:\t\t9:16:40 AM\r\nDelay:\t\t50th / second");
+    EXPECT_EQ(m.title, "Program Stopped");
+    EXPECT_EQ(m.icon, MessageIcon::Critical);
+    EXPECT_EQ(m.buttons, MessageButtons::Ok);
+    EXPECT_EQ(captionDuringMessage, kStop);
+    EXPECT_TRUE(timersOffDuringMessage);
+    EXPECT_EQ(window.caption, kStart);
+    EXPECT_FALSE(anyTimerOn());
+    EXPECT_EQ(window.focusCount, 1);
+    EXPECT_EQ(window.count, "3") << "the count stays until the next start";
+}
+
+struct WatcherStopCase {
+    const char* name;
+    int amountOn;
+    QString amount;
+    int ticksBeforeMove; // -1: never move
+    QString reason;
+    int expectedClicks;
+};
+
+class WatcherStopTest : public ClickRunTest,
+                        public ::testing::WithParamInterface<WatcherStopCase> {};
+
+TEST_P(WatcherStopTest, StopsOnceWithTimersOffAndStartCaption) {
+    const WatcherStopCase& c = GetParam();
+    window.amountOn = c.amountOn;
+    window.labels[AmountRow] = c.amount;
+    QString captionDuringMessage;
+    bool timersOffDuringMessage = false;
+    fakes.dialogs.whileMessageShown = [&](const ShownMessage&) {
+        captionDuringMessage = window.caption;
+        timersOffDuringMessage = !anyTimerOn();
+    };
+    press();
+    for (int i = 0; i < 50 && fakes.dialogs.messages.empty(); ++i) {
+        if (i == c.ticksBeforeMove)
+            fakes.mouse.position = {120, 200};
+        window.timer1.tick();
+        window.timer3.tick();
+    }
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(
+        c.reason + "\r\n\r\nTotal Clicks:\t" + QString::number(c.expectedClicks) + "\r\n"))
+        << qPrintable(fakes.dialogs.messages[0].prompt);
+    EXPECT_EQ(captionDuringMessage, kStart) << "a watcher resets the caption before the message";
+    EXPECT_TRUE(timersOffDuringMessage);
+    EXPECT_EQ(clicks(), c.expectedClicks);
+    EXPECT_EQ(window.focusCount, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, WatcherStopTest,
+    ::testing::Values(WatcherStopCase{"AmountOfOne", 1, "1", -1, ClickRun::kAmountReached, 1},
+                      WatcherStopCase{"AmountOfFour", 1, "4", -1, ClickRun::kAmountReached, 4},
+                      WatcherStopCase{"MouseMoved", 0, "1", 3, ClickRun::kMouseMoved, 3},
+                      WatcherStopCase{"MoveBeatsAmount", 1, "10", 2, ClickRun::kMouseMoved, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ClickRunTest, AmountIsIgnoredWhileSwitchIsOff) {
+    window.labels[AmountRow] = "2";
+    press();
+    fastTicks(10);
+    EXPECT_EQ(clicks(), 10);
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(ClickRunTest, AmountTextMustMatchExactly) {
+    // "05" never equals the count 5, and an amount lowered below the count is never met.
+    for (const QString& amount :
+         {QStringLiteral("05"), QStringLiteral(" 5"), QStringLiteral("3")}) {
+        window.amountOn = 1;
+        window.labels[AmountRow] = QStringLiteral("6");
+        press();
+        fastTicks(4);
+        window.labels[AmountRow] = amount;
+        fastTicks(6);
+        EXPECT_EQ(window.count, "10") << qPrintable(amount);
+        EXPECT_TRUE(fakes.dialogs.messages.empty()) << qPrintable(amount);
+        press(); // stop by ENTER
+        fakes.dialogs.messages.clear();
+    }
+}
+
+TEST_F(ClickRunTest, ClickDueAfterAMoveIsNotMade) {
+    press();
+    fastTicks(2);
+    fakes.mouse.position = {300, 10}; // moved before the watch has looked
+    fastTicks(1);
+    EXPECT_EQ(clicks(), 2);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
+    EXPECT_FALSE(anyTimerOn());
+}
+
+TEST_F(ClickRunTest, MoveKeepingTheSumDoesNotStop) {
+    press();
+    fakes.mouse.position = {101, 199};
+    window.timer3.tick();
+    fastTicks(1);
+    EXPECT_EQ(window.caption, kStop);
+    EXPECT_EQ(clicks(), 1);
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(ClickRunTest, ButtonChangeDuringRunChangesClicksNotSummary) {
+    window.buttonOption = 0;
+    press();
+    fastTicks(1);
+    window.buttonOption = 2;
+    fastTicks(1);
+    window.buttonOption = 1;
+    fastTicks(1);
+    const std::vector<quint32> expected{MouseFlag::LeftDown,   MouseFlag::LeftUp,
+                                        MouseFlag::MiddleDown, MouseFlag::MiddleUp,
+                                        MouseFlag::RightDown,  MouseFlag::RightUp};
+    EXPECT_EQ(fakes.mouse.events, expected);
+    press();
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("Configuration:\tLeft Button\r\n"));
+}
+
+TEST_F(ClickRunTest, ModeSwitchDuringRunKeepsTheStartedTimer) {
+    press();
+    window.delayOption = 0;
+    window.setValue(SecondsRow, 1);
+    fastTicks(2);
+    EXPECT_TRUE(window.timer1.isEnabled());
+    EXPECT_FALSE(window.timer2.isEnabled());
+    EXPECT_EQ(clicks(), 2);
+}
+
+TEST_F(ClickRunTest, CountGoesPast16Bits) {
+    press();
+    window.count = QStringLiteral("32766");
+    fastTicks(3);
+    EXPECT_EQ(window.count, "32769");
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+    EXPECT_EQ(window.caption, kStop);
+}
+
+TEST_F(ClickRunTest, NextRunStartsAfresh) {
+    window.amountOn = 1;
+    window.labels[AmountRow] = "2";
+    press();
+    fastTicks(5);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    fakes.mouse.position = {1, 1}; // a new place for the second run
+    press();
+    EXPECT_EQ(*run.mouseStuff().StartCursorSum, 2);
+    fastTicks(5);
+    EXPECT_EQ(clicks(), 4);
+    EXPECT_EQ(fakes.dialogs.messages.size(), 2u);
+}
+
+TEST_F(ClickRunTest, TicksAfterTheStopDoNothing) {
+    press();
+    press();
+    fakes.mouse.position = {5, 5};
+    EXPECT_FALSE(window.timer1.tick());
+    EXPECT_FALSE(window.timer3.tick());
+    // Even ticks delivered late, after their timer was turned off, do nothing.
+    run.Timer1_Timer();
+    run.Timer2_Timer();
+    run.Timer3_Timer();
+    EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.mouse.events.empty());
+    EXPECT_EQ(window.caption, kStart);
+}
+
+// Slow mode: the clock ticks once a second and a click comes when the elapsed time
+// equals the period.
+struct SlowCase {
+    const char* name;
+    int hours, minutes, seconds;
+    int ticks;
+    std::vector<int> clickTicks; // the ticks at which a click lands
+};
+
+class SlowPeriodTest : public ClickRunTest, public ::testing::WithParamInterface<SlowCase> {};
+
+TEST_P(SlowPeriodTest, ClicksOncePerPeriod) {
+    const SlowCase& c = GetParam();
+    chooseSlow(c.hours, c.minutes, c.seconds);
+    press();
+    std::vector<int> clickTicks;
+    for (int t = 1; t <= c.ticks; ++t) {
+        const int before = clicks();
+        window.timer2.tick();
+        if (clicks() != before)
+            clickTicks.push_back(t);
+    }
+    EXPECT_EQ(clickTicks, c.clickTicks);
+    EXPECT_EQ(window.caption, kStop);
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, SlowPeriodTest,
+                         ::testing::Values(SlowCase{"OneSecond", 0, 0, 1, 4, {1, 2, 3, 4}},
+                                           SlowCase{"OneMinute", 0, 1, 0, 130, {60, 120}},
+                                           SlowCase{"MinuteAndSeconds", 0, 1, 5, 140, {65, 130}},
+                                           SlowCase{"OneHour", 1, 0, 0, 7300, {3600, 7200}},
+                                           SlowCase{"SixtySecondsNeverClicks", 0, 0, 60, 7300, {}},
+                                           SlowCase{"SixtyMinutesNeverClicks", 0, 60, 0, 7300, {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ClickRunTest, SlowAmountStopsAtTheTickAfterTheLastClick) {
+    chooseSlow(0, 0, 1);
+    window.amountOn = 1;
+    window.labels[AmountRow] = "3";
+    press();
+    slowTicks(3);
+    EXPECT_EQ(clicks(), 3);
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+    slowTicks(1);
+    EXPECT_EQ(clicks(), 3);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kAmountReached +
+                                                            "\r\n\r\nTotal Clicks:\t3\r\n"));
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.endsWith("Delay:\t\t0 hrs 0 mins 1 secs"));
+    EXPECT_FALSE(anyTimerOn());
+}
+
+TEST_F(ClickRunTest, SlowPeriodShortenedBelowElapsedNeverClicks) {
+    chooseSlow(0, 0, 30);
+    press();
+    slowTicks(20);
+    window.setValue(SecondsRow, 10);
+    slowTicks(100);
+    EXPECT_EQ(clicks(), 0);
+}
+
+TEST_F(ClickRunTest, SlowLabelWithLeadingZeroNeverMatches) {
+    chooseSlow(0, 0, 5);
+    window.labels[SecondsRow] = QStringLiteral("05");
+    press();
+    slowTicks(20);
+    EXPECT_EQ(clicks(), 0);
+}
+
+TEST_F(ClickRunTest, SlowClickIsNotMadeAfterAMove) {
+    chooseSlow(0, 0, 2);
+    press();
+    slowTicks(1);
+    fakes.mouse.position = {0, 0};
+    slowTicks(1);
+    EXPECT_EQ(clicks(), 0);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
+}
+
+TEST_F(ClickRunTest, FastIntervalComesFromTheSpeedLabel) {
+    window.scroll[SpeedRow] = 7;
+    window.labels[SpeedRow] = QStringLiteral("07"); // as typed, equal to the scroll value
+    press();
+    EXPECT_EQ(window.timer1.interval(), 7);
+    EXPECT_EQ(run.DelayText, "07th / second");
+}
+
+} // namespace
+} // namespace tivrel::test

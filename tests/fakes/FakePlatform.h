@@ -32,7 +32,9 @@ public:
 // Records the placement calls as "on:<objectName>" and "off:<objectName>".
 class FakeStacking final : public WindowStacking {
 public:
-    void makeOnTop(QWidget& window) override { calls << QStringLiteral("on:") + window.objectName(); }
+    void makeOnTop(QWidget& window) override {
+        calls << QStringLiteral("on:") + window.objectName();
+    }
     void makeNotOnTop(QWidget& window) override {
         calls << QStringLiteral("off:") + window.objectName();
     }

@@ -7,7 +7,9 @@ namespace tivrel {
 LocaleTimeOfDay::LocaleTimeOfDay(const QLocale& locale)
     : m_locale(locale), m_format(longTimeFormat(locale)) {}
 
-QString LocaleTimeOfDay::now() { return m_locale.toString(QTime::currentTime(), m_format); }
+QString LocaleTimeOfDay::now() {
+    return m_locale.toString(QTime::currentTime(), m_format);
+}
 
 QString LocaleTimeOfDay::longTimeFormat(const QLocale& locale) {
     // Qt's long time format ends in the time zone ("t"); the run summary shows hours,

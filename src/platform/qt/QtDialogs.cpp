@@ -27,12 +27,11 @@ QWidget* QtDialogs::visibleOwner() const {
     return m_owner && m_owner->isVisible() ? m_owner.data() : nullptr;
 }
 
-MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons buttons,
-                                    MessageIcon icon, const QString& title) {
+MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons buttons, MessageIcon icon,
+                                    const QString& title) {
     const bool yesNo = buttons == MessageButtons::YesNo;
     QMessageBox box(toQt(icon), title, prompt,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    visibleOwner());
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Whatever the text holds (a file's lines, a typed answer) is shown, never interpreted.
     box.setTextFormat(Qt::PlainText);
     if (yesNo)

@@ -12,7 +12,9 @@ void QtTickSource::setInterval(int milliseconds) {
     m_interval = milliseconds;
 }
 
-int QtTickSource::interval() const { return m_interval; }
+int QtTickSource::interval() const {
+    return m_interval;
+}
 
 void QtTickSource::setEnabled(bool enabled) {
     if (enabled == m_timer.isActive())
@@ -23,6 +25,8 @@ void QtTickSource::setEnabled(bool enabled) {
         m_timer.stop();
 }
 
-bool QtTickSource::isEnabled() const { return m_timer.isActive(); }
+bool QtTickSource::isEnabled() const {
+    return m_timer.isActive();
+}
 
 } // namespace tivrel

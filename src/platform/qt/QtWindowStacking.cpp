@@ -18,8 +18,12 @@ void setOnTop(QWidget& window, bool onTop) {
 
 } // namespace
 
-void QtWindowStacking::makeOnTop(QWidget& window) { setOnTop(window, true); }
+void QtWindowStacking::makeOnTop(QWidget& window) {
+    setOnTop(window, true);
+}
 
-void QtWindowStacking::makeNotOnTop(QWidget& window) { setOnTop(window, false); }
+void QtWindowStacking::makeNotOnTop(QWidget& window) {
+    setOnTop(window, false);
+}
 
 } // namespace tivrel

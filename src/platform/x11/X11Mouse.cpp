@@ -32,11 +32,11 @@ std::unique_ptr<X11Mouse> X11Mouse::open(QString* error) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         if (error) {
-            *error = name.isEmpty()
-                         ? QStringLiteral("Tivrel needs an X11 session (or XWayland) to click, "
-                                          "but no X display is set (DISPLAY is empty).")
-                         : QStringLiteral("Tivrel cannot connect to the X display \"%1\".")
-                               .arg(name);
+            *error =
+                name.isEmpty()
+                    ? QStringLiteral("Tivrel needs an X11 session (or XWayland) to click, "
+                                     "but no X display is set (DISPLAY is empty).")
+                    : QStringLiteral("Tivrel cannot connect to the X display \"%1\".").arg(name);
         }
         return nullptr;
     }
@@ -58,7 +58,9 @@ std::unique_ptr<X11Mouse> X11Mouse::open(QString* error) {
 
 X11Mouse::X11Mouse(_XDisplay* display) : m_display(display) {}
 
-X11Mouse::~X11Mouse() { XCloseDisplay(m_display); }
+X11Mouse::~X11Mouse() {
+    XCloseDisplay(m_display);
+}
 
 void X11Mouse::mouseEvent(quint32 flags) {
     bool sent = false;

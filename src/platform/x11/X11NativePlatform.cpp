@@ -12,9 +12,8 @@ namespace {
 class X11NativePlatform final : public NativePlatform {
 public:
     explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
-        : m_mouse(std::move(mouse)),
-          m_platform{*m_mouse, m_dialogs, m_timeOfDay, m_stacking,
-                     [] { return std::make_unique<QtTickSource>(); }} {}
+        : m_mouse(std::move(mouse)), m_platform{*m_mouse, m_dialogs, m_timeOfDay, m_stacking,
+                                                [] { return std::make_unique<QtTickSource>(); }} {}
 
     Platform& platform() override { return m_platform; }
     void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }

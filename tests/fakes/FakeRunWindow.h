@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/ClickRun.h"
+#include "engine/RunWindow.h"
+#include "fakes/FakeTickSource.h"
+
+#include <array>
+
+namespace tivrel::test {
+
+// The main window's run values as plain fields, with the start-up values of the real one.
+class FakeRunWindow final : public RunWindow {
+public:
+    bool isDelayOptionSelected(int index) const override { return delayOption == index; }
+    bool isButtonOptionSelected(int index) const override { return buttonOption == index; }
+    int scrollValue(int row) const override { return scroll.at(row); }
+    QString valueText(int row) const override { return labels.at(row); }
+    int amountSwitch() const override { return amountOn; }
+    QString clickCountText() const override { return count; }
+    void setClickCountText(const QString& text) override { count = text; }
+    QString startCaption() const override { return caption; }
+    void setStartCaption(const QString& text) override { caption = text; }
+    TickSource& timer(RunTimer which) override { return fakeTimer(which); }
+    void focusMainWindow() override { ++focusCount; }
+
+    FakeTickSource& fakeTimer(RunTimer which) {
+        return which == RunTimer::Timer1 ? timer1 : which == RunTimer::Timer2 ? timer2 : timer3;
+    }
+
+    // Sets a row's scroll value and its label together, as the window's change rule does.
+    void setValue(int row, int value) {
+        scroll.at(row) = value;
+        labels.at(row) = QString::number(value);
+    }
+
+    int delayOption = 1;  // 0 slow, 1 fast
+    int buttonOption = 0; // 0 left, 1 right, 2 middle
+    std::array<int, kValueRows> scroll{0, 0, 1, 100, 0};
+    std::array<QString, kValueRows> labels{QStringLiteral("0"), QStringLiteral("0"),
+                                           QStringLiteral("1"), QStringLiteral("100"),
+                                           QStringLiteral("0")};
+    int amountOn = 0;
+    QString count = QStringLiteral("0");
+    QString caption = ClickRun::kStartCaption;
+    FakeTickSource timer1;
+    FakeTickSource timer2;
+    FakeTickSource timer3;
+    int focusCount = 0;
+};
+
+} // namespace tivrel::test
