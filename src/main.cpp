@@ -1,7 +1,11 @@
 #include "platform/NativePlatform.h"
+#include "shell/AppShell.h"
+#include "shell/Form3.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QMenu>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -17,6 +21,8 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tivrel"));
+    // The window often hides in the tray: closing a message box then must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     QString error;
     const auto native = tivrel::NativePlatform::open(&error);
@@ -28,7 +34,11 @@ int main(int argc, char* argv[]) {
 
     tivrel::Form1 form(native->platform());
     native->setDialogOwner(&form);
-    form.setStartingValues();
-    form.show();
+    tivrel::AppShell shell(
+        form, native->platform(), [](tivrel::Form3& disclaimer) { disclaimer.exec(); },
+        [](QMenu& menu) { menu.popup(QCursor::pos()); },
+        [](int code) { QCoreApplication::exit(code); });
+    if (const auto exitCode = shell.Form_Load())
+        return *exitCode;
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "engine/RunWindow.h"
 #include "platform/Mouse.h"
+#include "platform/SystemMenu.h"
 
 namespace tivrel {
 
@@ -53,6 +54,11 @@ qint32 MouseStuff::CursorSum() {
     if (!StartCursorSum)
         StartCursorSum = sum;
     return sum;
+}
+
+void RemoveCloseItem(QWidget& window, SystemMenu& menu) {
+    menu.removeEntry(window, 6);
+    menu.removeEntry(window, 5);
 }
 
 } // namespace tivrel

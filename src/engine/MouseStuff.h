@@ -4,10 +4,13 @@
 
 #include <optional>
 
+class QWidget;
+
 namespace tivrel {
 
 class Mouse;
 class RunWindow;
+class SystemMenu;
 
 // Button codes of a click run.
 enum ButtonCode : int { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
@@ -34,5 +37,9 @@ public:
 private:
     Mouse& m_mouse;
 };
+
+// Takes the Close command and the separator above it (positions 6 and 5 of the standard
+// system menu) away from a window.
+void RemoveCloseItem(QWidget& window, SystemMenu& menu);
 
 } // namespace tivrel

@@ -1,7 +1,13 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
 #include "platform/Mouse.h"
+#include "platform/NotificationIcon.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemMenu.h"
+#include "platform/TerminationSignals.h"
 #include "platform/TickSource.h"
 #include "platform/TimeOfDay.h"
 #include "platform/WindowStacking.h"
@@ -19,6 +25,12 @@ struct Platform {
     TimeOfDay& timeOfDay;
     WindowStacking& stacking;
     std::function<std::unique_ptr<TickSource>()> newTickSource;
+    SettingsStore& settings;
+    FileSystem& files;
+    InstanceLock& instanceLock;
+    NotificationIcon& trayIcon;
+    SystemMenu& systemMenu;
+    TerminationSignals& termination;
 };
 
 } // namespace tivrel

@@ -8,6 +8,7 @@
 #include "ui/ValueLabel.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
@@ -90,6 +91,13 @@ void Form1::setStartingValues() {
     HScroll1[AmountRow]->setValue(1);
     HScroll1[SpeedRow]->setValue(100);
     HScroll1[HoursRow]->setValue(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (m_closeHandler)
+        m_closeHandler(*event);
+    else
+        QMainWindow::closeEvent(event);
 }
 
 void Form1::Command1_Click() {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -46,6 +47,11 @@ public:
     void valueLabelClick(int row);
     void InputValue(QLabel& label, int minimum, int maximum, QScrollBar& bar);
 
+    // Decides on every request to close the window; without one the window closes.
+    void setCloseHandler(std::function<void(QCloseEvent&)> handler) {
+        m_closeHandler = std::move(handler);
+    }
+
     ClickRun& engine() { return *m_run; }
     ValueLabel* valueLabel(int row) const;
 
@@ -83,6 +89,9 @@ public:
     QAction* Aboutmnu = nullptr;
     QAction* Show2mnu = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createWindow();
     void createSpeedFrame();
@@ -96,6 +105,7 @@ private:
     Platform& m_platform;
     std::unique_ptr<Form1RunView> m_runView;
     std::unique_ptr<ClickRun> m_run;
+    std::function<void(QCloseEvent&)> m_closeHandler;
 };
 
 } // namespace tivrel

@@ -2,6 +2,7 @@
 
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeMouse.h"
+#include "fakes/FakeShellServices.h"
 #include "fakes/FakeTickSource.h"
 #include "platform/Platform.h"
 #include "platform/TimeOfDay.h"
@@ -48,12 +49,28 @@ struct FakePlatform {
     FakeDialogs dialogs;
     FakeTimeOfDay timeOfDay;
     FakeStacking stacking;
+    FakeSettingsStore settings;
+    FakeFileSystem files;
+    FakeInstanceLock instanceLock;
+    FakeNotificationIcon trayIcon;
+    FakeSystemMenu systemMenu;
+    FakeTerminationSignals termination;
     std::vector<FakeTickSource*> timers;
-    Platform platform{mouse, dialogs, timeOfDay, stacking, [this] {
+    Platform platform{mouse,
+                      dialogs,
+                      timeOfDay,
+                      stacking,
+                      [this] {
                           auto source = std::make_unique<FakeTickSource>();
                           timers.push_back(source.get());
                           return source;
-                      }};
+                      },
+                      settings,
+                      files,
+                      instanceLock,
+                      trayIcon,
+                      systemMenu,
+                      termination};
 };
 
 } // namespace tivrel::test

@@ -1,9 +1,15 @@
 #include "platform/NativePlatform.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/PosixTerminationSignals.h"
+#include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/LocaleTimeOfDay.h"
+#include "platform/qt/LockFileInstanceLock.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtTickSource.h"
 #include "platform/qt/QtWindowStacking.h"
 #include "platform/x11/X11Mouse.h"
+#include "platform/x11/X11SystemMenu.h"
 
 namespace tivrel {
 
@@ -12,8 +18,17 @@ namespace {
 class X11NativePlatform final : public NativePlatform {
 public:
     explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
-        : m_mouse(std::move(mouse)), m_platform{*m_mouse, m_dialogs, m_timeOfDay, m_stacking,
-                                                [] { return std::make_unique<QtTickSource>(); }} {}
+        : m_mouse(std::move(mouse)), m_platform{*m_mouse,
+                                                m_dialogs,
+                                                m_timeOfDay,
+                                                m_stacking,
+                                                [] { return std::make_unique<QtTickSource>(); },
+                                                m_settings,
+                                                m_files,
+                                                m_instanceLock,
+                                                m_trayIcon,
+                                                m_systemMenu,
+                                                m_termination} {}
 
     Platform& platform() override { return m_platform; }
     void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
@@ -23,6 +38,12 @@ private:
     QtDialogs m_dialogs;
     LocaleTimeOfDay m_timeOfDay;
     QtWindowStacking m_stacking;
+    IniSettingsStore m_settings;
+    LinuxFileSystem m_files;
+    LockFileInstanceLock m_instanceLock;
+    QtNotificationIcon m_trayIcon;
+    X11SystemMenu m_systemMenu;
+    PosixTerminationSignals m_termination;
     Platform m_platform;
 };
 

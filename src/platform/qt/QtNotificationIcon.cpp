@@ -1,0 +1,44 @@
+#include "platform/qt/QtNotificationIcon.h"
+
+namespace tivrel {
+
+QtNotificationIcon::QtNotificationIcon() {
+    QObject::connect(&m_icon, &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         switch (reason) {
+                         case QSystemTrayIcon::Trigger:
+                             deliverMouse(IconMessage::LeftButtonUp);
+                             break;
+                         case QSystemTrayIcon::Context:
+                             deliverMouse(IconMessage::RightButtonUp);
+                             break;
+                         case QSystemTrayIcon::DoubleClick:
+                             deliverMouse(IconMessage::LeftButtonDoubleClick);
+                             break;
+                         case QSystemTrayIcon::MiddleClick:
+                             deliverMouse(IconMessage::MiddleButtonUp);
+                             break;
+                         case QSystemTrayIcon::Unknown:
+                             break;
+                         }
+                     });
+}
+
+bool QtNotificationIcon::isAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void QtNotificationIcon::add(const QIcon& icon) {
+    m_icon.setIcon(icon);
+    m_icon.show();
+}
+
+void QtNotificationIcon::setTip(const QString& tip) {
+    m_icon.setToolTip(tip);
+}
+
+void QtNotificationIcon::remove() {
+    m_icon.hide();
+}
+
+} // namespace tivrel

@@ -1,0 +1,188 @@
+#include "shell/AppShell.h"
+
+#include "engine/MouseStuff.h"
+#include "platform/Platform.h"
+#include "ui/Form1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+
+namespace tivrel {
+
+namespace {
+
+const QString kHideOnStartup = QStringLiteral("Hide on startup");
+const QString kShowOnStartup = QStringLiteral("Show on startup");
+
+} // namespace
+
+AppShell::AppShell(Form1& form, Platform& platform, std::function<void(Form3&)> showModal,
+                   std::function<void(QMenu&)> popup, std::function<void(int)> quit)
+    : m_form(form), m_platform(platform),
+      m_gate(platform.settings, platform.files, platform.dialogs, std::move(showModal)),
+      m_tray(platform.trayIcon, std::move(popup), [](int, qintptr, qintptr) { return qintptr(0); }),
+      m_quit(std::move(quit)) {
+    m_form.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });
+    m_platform.termination.onTerminate([this] { closeProgram(); });
+}
+
+AppShell::~AppShell() {
+    m_platform.termination.onTerminate({});
+    m_form.setCloseHandler({});
+    if (m_loaded)
+        Form_Terminate();
+}
+
+std::optional<int> AppShell::Form_Load() {
+    if (!m_platform.instanceLock.acquire()) {
+        m_platform.dialogs.messageBox(QStringLiteral("Tivrel is already running."),
+                                      MessageButtons::Ok, MessageIcon::Exclamation,
+                                      kApplicationTitle);
+        return 0;
+    }
+    switch (m_gate.run(&m_form)) {
+    case DisclaimerGate::Accepted:
+        break;
+    case DisclaimerGate::Declined:
+        return 0;
+    case DisclaimerGate::Failed:
+        return 1;
+    }
+    RemoveCloseItem(m_form, m_platform.systemMenu);
+    m_form.setStartingValues();
+    m_tray.AddTrayIcon(m_form, *m_form.optioinsmnu);
+    m_tray.SetTrayTip(kApplicationTitle);
+    m_loaded = true;
+    connectMenus();
+    applyStartupVisibility();
+    m_form.Startupatlogonmnu->setText(m_platform.files.fileExists(kShortcutPath)
+                                          ? QStringLiteral("Remove shortcut from startup")
+                                          : QStringLiteral("Place shortcut in startup"));
+    scontinue();
+    return std::nullopt;
+}
+
+void AppShell::connectMenus() {
+    QObject::connect(m_form.Exitmnu, &QAction::triggered, &m_form, [this] { Exitmnu_Click(); });
+    QObject::connect(m_form.Show2mnu, &QAction::triggered, &m_form, [this] { Show2mnu_Click(); });
+    QObject::connect(m_form.Showmnu, &QAction::triggered, &m_form, [this] { Showmnu_Click(); });
+    QObject::connect(m_form.AutoHideonstartupmnu, &QAction::triggered, &m_form,
+                     [this] { AutoHideonstartupmnu_Click(); });
+}
+
+void AppShell::applyStartupVisibility() {
+    const QString show = m_platform.settings.read(kAutoHideSection, kAutoHideKey);
+    if (show == QStringLiteral("1")) {
+        m_form.setVisible(true);
+        m_form.AutoHideonstartupmnu->setText(kHideOnStartup);
+        m_form.Showmnu->setVisible(false);
+        m_form.bar3->setVisible(false);
+    } else if (show.isEmpty() || show == QStringLiteral("0")) {
+        m_form.AutoHideonstartupmnu->setText(kShowOnStartup);
+        if (m_platform.trayIcon.isAvailable()) {
+            m_form.setVisible(false);
+        } else {
+            // Without a notification area a hidden window could not be brought back.
+            m_form.setVisible(true);
+            m_form.Showmnu->setVisible(false);
+            m_form.bar3->setVisible(false);
+        }
+    } else {
+        m_form.setVisible(true); // as designed: the window shows when loaded
+    }
+}
+
+void AppShell::scontinue() {
+    m_platform.stacking.makeOnTop(m_form);
+}
+
+void AppShell::Exitmnu_Click() {
+    const MessageAnswer answer = m_platform.dialogs.messageBox(
+        QStringLiteral("Are you sure you want to close the program ?"), MessageButtons::YesNo,
+        MessageIcon::Information, QStringLiteral("Exiting ..."));
+    if (answer == MessageAnswer::Yes)
+        closeProgram();
+}
+
+void AppShell::Show2mnu_Click() {
+    if (!m_form.Showmnu->isVisible()) {
+        if (!m_platform.trayIcon.isAvailable())
+            return; // nowhere to bring the window back from
+        m_form.Showmnu->setText(QStringLiteral("Show"));
+        m_form.Showmnu->setVisible(true);
+        m_form.bar3->setVisible(true);
+        m_form.setVisible(false);
+        m_form.TimeLbl->setText(QStringLiteral("0"));
+        m_platform.stacking.makeNotOnTop(m_form);
+    } else {
+        m_form.Showmnu->setVisible(false);
+        m_form.bar3->setVisible(false);
+        m_platform.stacking.makeOnTop(m_form);
+        m_form.TimeLbl->setText(QStringLiteral("0"));
+        m_form.setVisible(true);
+    }
+}
+
+void AppShell::Showmnu_Click() {
+    Show2mnu_Click();
+}
+
+void AppShell::AutoHideonstartupmnu_Click() {
+    const QString show = m_platform.settings.read(kAutoHideSection, kAutoHideKey);
+    QString next;
+    QString caption;
+    if (show == QStringLiteral("1")) {
+        next = QStringLiteral("0");
+        caption = kShowOnStartup;
+    } else if (show.isEmpty() || show == QStringLiteral("0")) {
+        next = QStringLiteral("1");
+        caption = kHideOnStartup;
+    } else {
+        return;
+    }
+    QString error;
+    if (!m_platform.settings.write(kAutoHideSection, kAutoHideKey, next, &error)) {
+        m_platform.dialogs.messageBox(error, MessageButtons::Ok, MessageIcon::Critical,
+                                      kApplicationTitle);
+        return;
+    }
+    m_form.AutoHideonstartupmnu->setText(caption);
+}
+
+void AppShell::onCloseRequest(QCloseEvent& event) {
+    // The user's close requests (title bar, Alt+F4, the window manager) are refused: the
+    // program ends through "Exit" or when the system ends it.
+    if (m_closing)
+        event.accept();
+    else
+        event.ignore();
+}
+
+void AppShell::closeProgram() {
+    if (m_closing)
+        return;
+    m_closing = true;
+    Form_QueryUnload();
+    Form_Unload();
+    m_form.close();
+    m_quit(0);
+}
+
+void AppShell::cleanUp() {
+    m_platform.stacking.makeNotOnTop(m_form);
+    m_tray.RemoveTrayIcon();
+}
+
+void AppShell::Form_QueryUnload() {
+    cleanUp();
+}
+void AppShell::Form_Unload() {
+    cleanUp();
+}
+void AppShell::Form_Terminate() {
+    cleanUp();
+}
+
+} // namespace tivrel

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+#include "platform/NotificationIcon.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemMenu.h"
+#include "platform/TerminationSignals.h"
+
+#include <QHash>
+#include <QMap>
+#include <QSet>
+#include <QWidget>
+
+namespace tivrel::test {
+
+// Settings in memory, keyed "section/key". Writes can be made to fail.
+class FakeSettingsStore final : public SettingsStore {
+public:
+    QString read(const QString& section, const QString& key) override {
+        ++reads;
+        return values.value(section + u'/' + key);
+    }
+    bool write(const QString& section, const QString& key, const QString& value,
+               QString* error) override {
+        if (failWrites) {
+            if (error)
+                *error = QStringLiteral("cannot write /fake/Tivrel.ini");
+            return false;
+        }
+        values[section + u'/' + key] = value;
+        ++writes;
+        return true;
+    }
+    QMap<QString, QString> values;
+    bool failWrites = false;
+    int reads = 0;
+    int writes = 0;
+};
+
+// Files in memory, by the paths the program uses.
+class FakeFileSystem final : public FileSystem {
+public:
+    QString programFolder() override { return folder; }
+    bool fileExists(const QString& path) override { return existing.contains(path); }
+    std::optional<QStringList> readTextLines(const QString& path, QString* error) override {
+        ++textReads;
+        const auto it = texts.constFind(path);
+        if (it == texts.cend()) {
+            if (error)
+                *error = QStringLiteral("The file \"%1\" cannot be read: No such file.").arg(path);
+            return std::nullopt;
+        }
+        return splitTextLines(*it);
+    }
+    bool deleteFile(const QString& path, QString* error) override {
+        if (failDeletes || !existing.contains(path)) {
+            if (error)
+                *error = QStringLiteral("Permission denied");
+            return false;
+        }
+        existing.remove(path);
+        return true;
+    }
+
+    QString folder = QStringLiteral("C:\\Program Files\\Tivrel");
+    QSet<QString> existing;
+    QHash<QString, QString> texts;
+    bool failDeletes = false;
+    int textReads = 0;
+};
+
+class FakeInstanceLock final : public InstanceLock {
+public:
+    bool acquire() override { return !otherCopyRunning; }
+    bool otherCopyRunning = false;
+};
+
+// Records the icon's life; the test plays the mouse on it.
+class FakeNotificationIcon final : public NotificationIcon {
+public:
+    bool isAvailable() override { return available; }
+    void add(const QIcon& icon) override {
+        ++adds;
+        shown = true;
+        lastIcon = icon;
+    }
+    void setTip(const QString& text) override { tip = text; }
+    void remove() override {
+        ++removes;
+        shown = false;
+    }
+    void mouse(int message) { deliverMouse(message); }
+
+    bool available = true;
+    bool shown = false;
+    int adds = 0;
+    int removes = 0;
+    QString tip;
+    QIcon lastIcon;
+};
+
+// The standard seven-entry system menu of each window.
+class FakeSystemMenu final : public SystemMenu {
+public:
+    QStringList entries(QWidget& window) override { return menuOf(window); }
+    void removeEntry(QWidget& window, int position) override {
+        QStringList& menu = menuOf(window);
+        if (position >= 0 && position < menu.size())
+            menu.removeAt(position);
+    }
+
+private:
+    QStringList& menuOf(QWidget& window) {
+        auto it = menus.find(&window);
+        if (it == menus.end())
+            it = menus.insert(&window,
+                              {"Restore", "Move", "Size", "Minimize", "Maximize", "-", "Close"});
+        return *it;
+    }
+    QHash<const QWidget*, QStringList> menus;
+};
+
+class FakeTerminationSignals final : public TerminationSignals {
+public:
+    void terminate() { deliverTerminate(); }
+};
+
+} // namespace tivrel::test
