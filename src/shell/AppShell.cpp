@@ -171,6 +171,9 @@ void AppShell::closeProgram() {
 }
 
 void AppShell::cleanUp() {
+    // No click may follow the end, whatever was running.
+    for (TickSource* timer : {m_form.Timer1.get(), m_form.Timer2.get(), m_form.Timer3.get()})
+        timer->setEnabled(false);
     m_platform.stacking.makeNotOnTop(m_form);
     m_tray.RemoveTrayIcon();
 }

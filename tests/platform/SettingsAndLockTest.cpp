@@ -1,0 +1,108 @@
+#include "platform/qt/IniSettingsStore.h"
+#include "platform/qt/LockFileInstanceLock.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDevice>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace tivrel::test {
+namespace {
+
+TEST(IniSettingsStoreTest, WritesAndReadsUnderSectionAndKey) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sub/Tivrel.ini");
+    IniSettingsStore store(path);
+    EXPECT_EQ(store.read("EULA", "TrialRead"), "") << "absent reads as empty";
+    QString error;
+    ASSERT_TRUE(store.write("EULA", "TrialRead", "ACCEPTED", &error)) << qPrintable(error);
+    ASSERT_TRUE(store.write("Auto-Hide", "Show", "1", &error));
+    ASSERT_TRUE(store.write("Auto-Hide", "Show", " 0 ", &error));
+    EXPECT_EQ(IniSettingsStore(path).read("EULA", "TrialRead"), "ACCEPTED");
+    EXPECT_EQ(IniSettingsStore(path).read("Auto-Hide", "Show"), " 0 ");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("[EULA]\nTrialRead=ACCEPTED")) << text.constData();
+    EXPECT_TRUE(text.contains("[Auto-Hide]")) << text.constData();
+}
+
+TEST(IniSettingsStoreTest, GarbageReadsAsEmptyWithoutCrashing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tivrel.ini");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char((i * 7919) % 256));
+    file.write(garbage);
+    file.close();
+    IniSettingsStore store(path);
+    EXPECT_NE(store.read("EULA", "TrialRead"), "ACCEPTED");
+    EXPECT_EQ(store.read("Auto-Hide", "Show"), "");
+}
+
+TEST(IniSettingsStoreTest, ReadOnlyFolderFailsWithTheFileNamed) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tivrel.ini");
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    IniSettingsStore store(path);
+    QString error;
+    EXPECT_FALSE(store.write("EULA", "TrialRead", "ACCEPTED", &error));
+    EXPECT_TRUE(error.contains(path)) << qPrintable(error);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST(IniSettingsStoreTest, FolderThatIsAFileFailsWithTheFileNamed) {
+    // Works as root too: nobody can create a folder where a file stands.
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    IniSettingsStore store(dir.filePath("blocked/Tivrel.ini"));
+    QString error;
+    EXPECT_FALSE(store.write("EULA", "TrialRead", "ACCEPTED", &error));
+    EXPECT_TRUE(error.contains("blocked")) << qPrintable(error);
+}
+
+TEST(LockFileInstanceLockTest, SecondCopyIsRefusedUntilTheFirstEnds) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tivrel.lock");
+    {
+        LockFileInstanceLock first(path);
+        ASSERT_TRUE(first.acquire());
+        EXPECT_TRUE(first.acquire()) << "asking again keeps the lock";
+        LockFileInstanceLock second(path);
+        EXPECT_FALSE(second.acquire());
+    }
+    LockFileInstanceLock third(path);
+    EXPECT_TRUE(third.acquire());
+}
+
+TEST(LockFileInstanceLockTest, LockOfAKilledCopyIsTakenOver) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tivrel.lock");
+    // A lock file as a copy that has since died would have left it.
+    QProcess gone;
+    gone.start("true");
+    ASSERT_TRUE(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(deadPid) + "\n" + QCoreApplication::applicationName().toUtf8() +
+               "\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    file.close();
+    LockFileInstanceLock lock(path);
+    EXPECT_TRUE(lock.acquire());
+}
+
+} // namespace
+} // namespace tivrel::test

@@ -1,0 +1,322 @@
+#include "shell/ShellFixture.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace tivrel::test {
+namespace {
+
+using AppShellTest = ShellFixture;
+
+TEST_F(AppShellTest, SecondCopyOnlySaysSoAndEnds) {
+    fakes.instanceLock.otherCopyRunning = true;
+    EXPECT_EQ(load(), std::optional<int>(0));
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fakes.dialogs.messages[0].prompt, "Tivrel is already running.");
+    EXPECT_EQ(fakes.dialogs.messages[0].title, "Tivrel");
+    EXPECT_EQ(fakes.dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(disclaimerTexts.isEmpty());
+    EXPECT_EQ(fakes.trayIcon.adds, 0);
+    EXPECT_EQ(fakes.settings.writes, 0);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(AppShellTest, FirstRunAcceptsThenStartsHiddenWithTheIcon) {
+    EXPECT_EQ(load(), std::nullopt);
+    EXPECT_EQ(disclaimerTexts.size(), 1);
+    EXPECT_EQ(stored("EULA/TrialRead"), "ACCEPTED");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(fakes.trayIcon.shown);
+    EXPECT_EQ(fakes.trayIcon.tip, "Tivrel");
+    EXPECT_EQ(form.AutoHideonstartupmnu->text(), "Show on startup");
+    EXPECT_TRUE(form.Showmnu->isVisible());
+    EXPECT_TRUE(form.bar3->isVisible());
+    EXPECT_EQ(fakes.stacking.calls, QStringList{"on:Form1"});
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(AppShellTest, StartUpStepsRunInOrder) {
+    // Watch the start-up through what each step leaves behind at the moment of the next.
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "1";
+    fakes.files.existing.insert(AppShell::kShortcutPath);
+    EXPECT_EQ(load(), std::nullopt);
+    EXPECT_EQ(fakes.systemMenu.entries(form),
+              (QStringList{"Restore", "Move", "Size", "Minimize", "Maximize"}));
+    EXPECT_FALSE(form.HScroll1[MinutesRow]->isEnabled());
+    EXPECT_FALSE(form.HScroll1[SecondsRow]->isEnabled());
+    EXPECT_FALSE(form.HScroll1[HoursRow]->isEnabled());
+    EXPECT_EQ(form.HScroll1[SpeedRow]->value(), 100);
+    EXPECT_EQ(form.AmountLbl->text(), "1");
+    EXPECT_EQ(form.Startupatlogonmnu->text(), "Remove shortcut from startup");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(fakes.stacking.calls.last(), "on:Form1") << "the window goes on top last";
+    EXPECT_TRUE(disclaimerTexts.isEmpty());
+    EXPECT_EQ(fakes.files.textReads, 0) << "an accepted user's start never opens the terms";
+}
+
+// Start-up visibility for every kind of stored value.
+struct VisibilityCase {
+    const char* stored;
+    bool visible;
+    const char* caption;
+    bool showItem;
+};
+
+class StartupVisibilityTest : public ShellFixture,
+                              public ::testing::WithParamInterface<VisibilityCase> {};
+
+TEST_P(StartupVisibilityTest, AppliesTheStoredValue) {
+    const VisibilityCase& c = GetParam();
+    accept();
+    if (c.stored)
+        fakes.settings.values["Auto-Hide/Show"] = c.stored;
+    ASSERT_EQ(load(), std::nullopt);
+    EXPECT_EQ(form.isVisible(), c.visible);
+    EXPECT_EQ(form.AutoHideonstartupmnu->text(), c.caption);
+    EXPECT_EQ(form.Showmnu->isVisible(), c.showItem);
+    EXPECT_EQ(form.bar3->isVisible(), c.showItem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StartupVisibilityTest,
+                         ::testing::Values(VisibilityCase{nullptr, false, "Show on startup", true},
+                                           VisibilityCase{"", false, "Show on startup", true},
+                                           VisibilityCase{"0", false, "Show on startup", true},
+                                           VisibilityCase{"1", true, "Hide on startup", false},
+                                           VisibilityCase{"2", true, "Hide on startup", true},
+                                           VisibilityCase{" 1", true, "Hide on startup", true},
+                                           VisibilityCase{"yes", true, "Hide on startup", true}));
+
+TEST_F(AppShellTest, WithoutANotificationAreaTheWindowStaysReachable) {
+    accept();
+    fakes.trayIcon.available = false;
+    ASSERT_EQ(load(), std::nullopt);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.Showmnu->isVisible());
+    shell.Show2mnu_Click();
+    EXPECT_TRUE(form.isVisible()) << "hiding would leave no way back";
+    EXPECT_EQ(fakes.trayIcon.adds, 1) << "the icon is added and joins an area that appears later";
+}
+
+// The terms gate with every kind of stored acceptance.
+struct GateCase {
+    const char* stored;
+    bool asked;
+};
+
+class GateValueTest : public ShellFixture, public ::testing::WithParamInterface<GateCase> {};
+
+TEST_P(GateValueTest, OnlyExactAcceptedSkipsTheNotice) {
+    fakes.settings.values["EULA/TrialRead"] = GetParam().stored;
+    ASSERT_EQ(load(), std::nullopt);
+    EXPECT_EQ(disclaimerTexts.size(), GetParam().asked ? 1 : 0);
+    EXPECT_EQ(stored("EULA/TrialRead"), "ACCEPTED");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, GateValueTest,
+                         ::testing::Values(GateCase{"ACCEPTED", false}, GateCase{"", true},
+                                           GateCase{"accepted", true}, GateCase{"Accepted", true},
+                                           GateCase{" ACCEPTED", true}, GateCase{"ACCEPTED ", true},
+                                           GateCase{"1", true}));
+
+TEST_F(AppShellTest, ClosingTheNoticeBringsItBackReadAfresh) {
+    int shown = 0;
+    onDisclaimer = [&](Form3& f) {
+        if (++shown == 3)
+            f.Command2->click();
+        else
+            f.close(); // the close box: no choice made
+    };
+    ASSERT_EQ(load(), std::nullopt);
+    ASSERT_EQ(disclaimerTexts.size(), 3);
+    EXPECT_EQ(disclaimerTexts[0], "Terms line one\nTerms line two\n");
+    EXPECT_EQ(disclaimerTexts[2], disclaimerTexts[0]) << "the text is not doubled";
+    EXPECT_EQ(fakes.files.textReads, 3);
+}
+
+TEST_F(AppShellTest, DeclineSaysWhyAndEndsWithNothingStored) {
+    onDisclaimer = [](Form3& f) { f.Command1->click(); };
+    EXPECT_EQ(load(), std::optional<int>(0));
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    const ShownMessage& m = fakes.dialogs.messages[0];
+    EXPECT_EQ(m.prompt, "Please uninstall this software if you do not agree to the terms.");
+    EXPECT_EQ(m.title, "License Agreement");
+    EXPECT_EQ(m.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(fakes.settings.writes, 0);
+    EXPECT_EQ(fakes.trayIcon.adds, 0);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(AppShellTest, MissingTermsFileIsNamedAndEndsTheProgram) {
+    fakes.files.texts.clear();
+    EXPECT_EQ(load(), std::optional<int>(1));
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("EULA.txt"));
+    EXPECT_EQ(fakes.dialogs.messages[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(disclaimerTexts.isEmpty());
+    EXPECT_EQ(fakes.settings.writes, 0);
+}
+
+TEST_F(AppShellTest, UnwritableSettingsEndTheGateInsteadOfLooping) {
+    fakes.settings.failWrites = true;
+    EXPECT_EQ(load(), std::optional<int>(1));
+    EXPECT_EQ(disclaimerTexts.size(), 1);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("Tivrel.ini"));
+}
+
+TEST_F(AppShellTest, HideAndShowToggleTheItemsTheBandAndTheCount) {
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "1";
+    ASSERT_EQ(load(), std::nullopt);
+    form.TimeLbl->setText("57");
+    fakes.stacking.calls.clear();
+
+    shell.Show2mnu_Click(); // "&Hide"
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.Showmnu->isVisible());
+    EXPECT_EQ(form.Showmnu->text(), "Show");
+    EXPECT_TRUE(form.bar3->isVisible());
+    EXPECT_EQ(form.TimeLbl->text(), "0");
+    EXPECT_EQ(fakes.stacking.calls, QStringList{"off:Form1"});
+
+    form.TimeLbl->setText("9");
+    form.Showmnu->trigger(); // "Show" from the tray menu
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.Showmnu->isVisible());
+    EXPECT_FALSE(form.bar3->isVisible());
+    EXPECT_EQ(form.TimeLbl->text(), "0");
+    EXPECT_EQ(fakes.stacking.calls, (QStringList{"off:Form1", "on:Form1"}));
+}
+
+// The start-up visibility item flips the stored value and names its next action.
+struct AutoHideCase {
+    const char* stored;
+    const char* after;
+    const char* caption;
+};
+
+class AutoHideItemTest : public ShellFixture, public ::testing::WithParamInterface<AutoHideCase> {};
+
+TEST_P(AutoHideItemTest, FlipsTheSettingNotTheWindow) {
+    const AutoHideCase& c = GetParam();
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = c.stored;
+    ASSERT_EQ(load(), std::nullopt);
+    const bool visible = form.isVisible();
+    const QString before = form.AutoHideonstartupmnu->text();
+    form.AutoHideonstartupmnu->trigger();
+    EXPECT_EQ(stored("Auto-Hide/Show"), c.after);
+    EXPECT_EQ(form.AutoHideonstartupmnu->text(), c.caption ? QString(c.caption) : before);
+    EXPECT_EQ(form.isVisible(), visible);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, AutoHideItemTest,
+                         ::testing::Values(AutoHideCase{"", "1", "Hide on startup"},
+                                           AutoHideCase{"0", "1", "Hide on startup"},
+                                           AutoHideCase{"1", "0", "Show on startup"},
+                                           AutoHideCase{"2", "2", nullptr},
+                                           AutoHideCase{"On", "On", nullptr}));
+
+TEST_F(AppShellTest, AutoHideItemReportsAnUnwritableStore) {
+    accept();
+    ASSERT_EQ(load(), std::nullopt);
+    fakes.settings.failWrites = true;
+    form.AutoHideonstartupmnu->trigger();
+    EXPECT_EQ(form.AutoHideonstartupmnu->text(), "Show on startup");
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("Tivrel.ini"));
+}
+
+TEST_F(AppShellTest, ExitAnsweredNoKeepsRunning) {
+    accept();
+    ASSERT_EQ(load(), std::nullopt);
+    fakes.dialogs.yesNoAnswers = {MessageAnswer::No};
+    form.Exitmnu->trigger();
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    const ShownMessage& m = fakes.dialogs.messages[0];
+    EXPECT_EQ(m.prompt, "Are you sure you want to close the program ?");
+    EXPECT_EQ(m.title, "Exiting ...");
+    EXPECT_EQ(m.icon, MessageIcon::Information);
+    EXPECT_EQ(m.buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(quits.empty());
+    EXPECT_TRUE(fakes.trayIcon.shown);
+}
+
+TEST_F(AppShellTest, ExitAnsweredYesCleansUpAndQuits) {
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "1";
+    ASSERT_EQ(load(), std::nullopt);
+    fakes.stacking.calls.clear();
+    fakes.dialogs.yesNoAnswers = {MessageAnswer::Yes};
+    form.Exitmnu->trigger();
+    EXPECT_EQ(quits, std::vector<int>{0});
+    EXPECT_FALSE(fakes.trayIcon.shown);
+    EXPECT_EQ(fakes.trayIcon.removes, 1);
+    EXPECT_FALSE(shell.trayIcon().isHooked());
+    EXPECT_EQ(fakes.stacking.calls, (QStringList{"off:Form1", "off:Form1"}));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(fakes.settings.writes, 0) << "nothing is saved at the end";
+}
+
+TEST_F(AppShellTest, CloseSequenceIsHarmlessThreeTimes) {
+    accept();
+    ASSERT_EQ(load(), std::nullopt);
+    shell.Form_QueryUnload();
+    shell.Form_Unload();
+    shell.Form_Terminate();
+    EXPECT_EQ(fakes.trayIcon.removes, 1);
+    EXPECT_FALSE(fakes.trayIcon.shown);
+    EXPECT_EQ(fakes.stacking.calls.count("off:Form1"), 3);
+}
+
+TEST_F(AppShellTest, UserCloseRequestsAreRefused) {
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "1";
+    ASSERT_EQ(load(), std::nullopt);
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(fakes.trayIcon.shown);
+    EXPECT_TRUE(quits.empty());
+}
+
+TEST_F(AppShellTest, TerminationClosesWithoutAsking) {
+    accept();
+    ASSERT_EQ(load(), std::nullopt);
+    fakes.termination.terminate();
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+    EXPECT_EQ(quits, std::vector<int>{0});
+    EXPECT_FALSE(fakes.trayIcon.shown);
+    fakes.termination.terminate(); // a second signal while closing changes nothing
+    EXPECT_EQ(quits.size(), 1u);
+}
+
+TEST_F(AppShellTest, TerminationDuringARunStopsTheTimers) {
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "1";
+    ASSERT_EQ(load(), std::nullopt);
+    form.Command1->click();
+    ASSERT_TRUE(form.Timer1->isEnabled());
+    fakes.termination.terminate();
+    EXPECT_EQ(quits, std::vector<int>{0});
+    EXPECT_FALSE(form.Timer1->isEnabled());
+    EXPECT_FALSE(form.Timer3->isEnabled());
+}
+
+TEST_F(AppShellTest, IconClicksOpenTheFileMenu) {
+    accept();
+    ASSERT_EQ(load(), std::nullopt);
+    fakes.trayIcon.mouse(IconMessage::LeftButtonUp);
+    fakes.trayIcon.mouse(IconMessage::RightButtonUp);
+    EXPECT_EQ(popups, 2);
+    for (const int other :
+         {IconMessage::MouseMove, IconMessage::LeftButtonDown, IconMessage::RightButtonDown,
+          IconMessage::LeftButtonDoubleClick, IconMessage::MiddleButtonUp})
+        fakes.trayIcon.mouse(other);
+    EXPECT_EQ(popups, 2);
+}
+
+} // namespace
+} // namespace tivrel::test

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/RunWindow.h"
+#include "fakes/FakePlatform.h"
+#include "shell/AppShell.h"
+#include "shell/Form3.h"
+#include "ui/Form1.h"
+
+#include "engine/RunWindow.h"
+#include "ui/ValueLabel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tivrel::test {
+
+// The shell around a real main window, with every system service faked. The disclaimer is
+// "shown" by a function the test sets: it gets the filled window and picks a button.
+class ShellFixture : public ::testing::Test {
+protected:
+    ShellFixture() {
+        fakes.files.texts.insert(QStringLiteral("C:\\Program Files\\Tivrel\\EULA.txt"),
+                                 QStringLiteral("Terms line one\r\nTerms line two\r\n"));
+    }
+
+    std::optional<int> load() { return shell.Form_Load(); }
+    void accept() { fakes.settings.values["EULA/TrialRead"] = "ACCEPTED"; }
+    QString stored(const char* key) const { return fakes.settings.values.value(key); }
+
+    FakePlatform fakes;
+    Form1 form{fakes.platform};
+    std::function<void(Form3&)> onDisclaimer = [](Form3& f) { f.Command2->click(); };
+    QStringList disclaimerTexts;
+    int popups = 0;
+    std::vector<int> quits;
+    AppShell shell{form, fakes.platform,
+                   [this](Form3& f) {
+                       disclaimerTexts << f.Text1->toPlainText();
+                       onDisclaimer(f);
+                   },
+                   [this](QMenu& menu) {
+                       EXPECT_EQ(&menu, form.optioinsmnu);
+                       ++popups;
+                   },
+                   [this](int code) { quits.push_back(code); }};
+};
+
+} // namespace tivrel::test
