@@ -1,3 +1,4 @@
+#include "desktop/Form2.h"
 #include "platform/NativePlatform.h"
 #include "shell/AppShell.h"
 #include "shell/Form3.h"
@@ -34,10 +35,11 @@ int main(int argc, char* argv[]) {
 
     tivrel::Form1 form(native->platform());
     native->setDialogOwner(&form);
-    tivrel::AppShell shell(
-        form, native->platform(), [](tivrel::Form3& disclaimer) { disclaimer.exec(); },
-        [](QMenu& menu) { menu.popup(QCursor::pos()); },
-        [](int code) { QCoreApplication::exit(code); });
+    tivrel::AppShell shell(form, native->platform(),
+                           {[](tivrel::Form3& disclaimer) { disclaimer.exec(); },
+                            [](tivrel::Form2& information) { information.showModal(); },
+                            [](QMenu& menu) { menu.popup(QCursor::pos()); },
+                            [](int code) { QCoreApplication::exit(code); }});
     if (const auto exitCode = shell.Form_Load())
         return *exitCode;
     return app.exec();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/Mouse.h"
 #include "platform/NotificationIcon.h"
 #include "platform/SettingsStore.h"
+#include "platform/ShortcutShell.h"
 #include "platform/SystemMenu.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TickSource.h"
@@ -31,6 +33,9 @@ struct Platform {
     NotificationIcon& trayIcon;
     SystemMenu& systemMenu;
     TerminationSignals& termination;
+    // The system's shortcut maker; may give nothing where the system has none.
+    std::function<std::unique_ptr<ShortcutShell>()> newShortcutShell;
+    Browser& browser;
 };
 
 } // namespace tivrel

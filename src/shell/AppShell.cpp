@@ -18,12 +18,13 @@ const QString kShowOnStartup = QStringLiteral("Show on startup");
 
 } // namespace
 
-AppShell::AppShell(Form1& form, Platform& platform, std::function<void(Form3&)> showModal,
-                   std::function<void(QMenu&)> popup, std::function<void(int)> quit)
+AppShell::AppShell(Form1& form, Platform& platform, ShellUi ui)
     : m_form(form), m_platform(platform),
-      m_gate(platform.settings, platform.files, platform.dialogs, std::move(showModal)),
-      m_tray(platform.trayIcon, std::move(popup), [](int, qintptr, qintptr) { return qintptr(0); }),
-      m_quit(std::move(quit)) {
+      m_gate(platform.settings, platform.files, platform.dialogs, std::move(ui.showDisclaimer)),
+      m_tray(platform.trayIcon, std::move(ui.popup),
+             [](int, qintptr, qintptr) { return qintptr(0); }),
+      m_information(form, platform.stacking, platform.browser, std::move(ui.showInformation)),
+      m_quit(std::move(ui.quit)) {
     m_form.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });
     m_platform.termination.onTerminate([this] { closeProgram(); });
 }
@@ -50,6 +51,9 @@ std::optional<int> AppShell::Form_Load() {
     case DisclaimerGate::Failed:
         return 1;
     }
+    m_shortcutShell = m_platform.newShortcutShell();
+    m_shortcut = std::make_unique<StartupShortcut>(*m_form.Startupatlogonmnu, m_platform.files,
+                                                   m_platform.dialogs, m_shortcutShell.get());
     RemoveCloseItem(m_form, m_platform.systemMenu);
     m_form.setStartingValues();
     m_tray.AddTrayIcon(m_form, *m_form.optioinsmnu);
@@ -57,9 +61,7 @@ std::optional<int> AppShell::Form_Load() {
     m_loaded = true;
     connectMenus();
     applyStartupVisibility();
-    m_form.Startupatlogonmnu->setText(m_platform.files.fileExists(kShortcutPath)
-                                          ? QStringLiteral("Remove shortcut from startup")
-                                          : QStringLiteral("Place shortcut in startup"));
+    m_shortcut->showState();
     scontinue();
     return std::nullopt;
 }
@@ -70,6 +72,12 @@ void AppShell::connectMenus() {
     QObject::connect(m_form.Showmnu, &QAction::triggered, &m_form, [this] { Showmnu_Click(); });
     QObject::connect(m_form.AutoHideonstartupmnu, &QAction::triggered, &m_form,
                      [this] { AutoHideonstartupmnu_Click(); });
+    QObject::connect(m_form.Startupatlogonmnu, &QAction::triggered, &m_form,
+                     [this] { m_shortcut->Startupatlogonmnu_Click(); });
+    QObject::connect(m_form.Helpmnu, &QAction::triggered, &m_form,
+                     [this] { m_information.Helpmnu_Click(); });
+    QObject::connect(m_form.Aboutmnu, &QAction::triggered, &m_form,
+                     [this] { m_information.Aboutmnu_Click(); });
 }
 
 void AppShell::applyStartupVisibility() {

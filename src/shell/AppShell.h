@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop/InformationWindow.h"
+#include "desktop/StartupShortcut.h"
 #include "shell/DisclaimerGate.h"
 #include "shell/TrayIcon.h"
 
@@ -12,23 +14,29 @@ class QCloseEvent;
 namespace tivrel {
 
 class Form1;
+class Form2;
 class Form3;
+class ShortcutShell;
 struct Platform;
+
+// How the shell shows its modal windows and menus and ends the event loop; the tests
+// replace each of them.
+struct ShellUi {
+    std::function<void(Form3&)> showDisclaimer;  // returns once the window has closed
+    std::function<void(Form2&)> showInformation; // returns once the window has closed
+    std::function<void(QMenu&)> popup;           // opens a menu at the pointer
+    std::function<void(int)> quit;               // ends the event loop with an exit code
+};
 
 // The program's life: start-up (single instance, the terms, the starting values, the tray
 // icon, the start-up visibility, the window on top), the hide and show commands, and every
 // way out through the same clean-up.
 class AppShell {
 public:
-    static inline const QString kShortcutPath = QStringLiteral(
-        "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup\\Tivrel.lnk");
     static inline const QString kAutoHideSection = QStringLiteral("Auto-Hide");
     static inline const QString kAutoHideKey = QStringLiteral("Show");
 
-    // showModal shows a filled disclaimer window and returns once it has closed; popup
-    // opens a menu at the pointer; quit ends the event loop with an exit code.
-    AppShell(Form1& form, Platform& platform, std::function<void(Form3&)> showModal,
-             std::function<void(QMenu&)> popup, std::function<void(int)> quit);
+    AppShell(Form1& form, Platform& platform, ShellUi ui);
     ~AppShell();
 
     // Runs start-up. Returns an exit code when the program must end at once.
@@ -46,6 +54,7 @@ public:
     void Form_Terminate();
 
     TrayIcon& trayIcon() { return m_tray; }
+    StartupShortcut* startupShortcut() { return m_shortcut.get(); }
     bool isClosing() const { return m_closing; }
 
 private:
@@ -59,7 +68,10 @@ private:
     Platform& m_platform;
     DisclaimerGate m_gate;
     TrayIcon m_tray;
+    InformationWindow m_information;
     std::function<void(int)> m_quit;
+    std::unique_ptr<ShortcutShell> m_shortcutShell;
+    std::unique_ptr<StartupShortcut> m_shortcut;
     bool m_loaded = false;
     bool m_closing = false;
 };

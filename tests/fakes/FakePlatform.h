@@ -55,6 +55,9 @@ struct FakePlatform {
     FakeNotificationIcon trayIcon;
     FakeSystemMenu systemMenu;
     FakeTerminationSignals termination;
+    FakeShortcutShell::Record shortcuts{{}, false, &files};
+    bool shortcutShellAvailable = true;
+    FakeBrowser browser;
     std::vector<FakeTickSource*> timers;
     Platform platform{mouse,
                       dialogs,
@@ -70,7 +73,13 @@ struct FakePlatform {
                       instanceLock,
                       trayIcon,
                       systemMenu,
-                      termination};
+                      termination,
+                      [this]() -> std::unique_ptr<ShortcutShell> {
+                          if (!shortcutShellAvailable)
+                              return nullptr;
+                          return std::make_unique<FakeShortcutShell>(shortcuts);
+                      },
+                      browser};
 };
 
 } // namespace tivrel::test

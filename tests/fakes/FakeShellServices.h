@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/Browser.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/NotificationIcon.h"
 #include "platform/SettingsStore.h"
+#include "platform/ShortcutShell.h"
 #include "platform/SystemMenu.h"
 #include "platform/TerminationSignals.h"
 
@@ -41,8 +43,14 @@ public:
 // Files in memory, by the paths the program uses.
 class FakeFileSystem final : public FileSystem {
 public:
+    // The same file, however many backslashes stand between the names.
+    static QString normal(QString path) {
+        while (path.contains(QStringLiteral("\\\\")))
+            path.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+        return path;
+    }
     QString programFolder() override { return folder; }
-    bool fileExists(const QString& path) override { return existing.contains(path); }
+    bool fileExists(const QString& path) override { return existing.contains(normal(path)); }
     std::optional<QStringList> readTextLines(const QString& path, QString* error) override {
         ++textReads;
         const auto it = texts.constFind(path);
@@ -54,12 +62,12 @@ public:
         return splitTextLines(*it);
     }
     bool deleteFile(const QString& path, QString* error) override {
-        if (failDeletes || !existing.contains(path)) {
+        if (failDeletes || !existing.contains(normal(path))) {
             if (error)
                 *error = QStringLiteral("Permission denied");
             return false;
         }
-        existing.remove(path);
+        existing.remove(normal(path));
         return true;
     }
 
@@ -119,6 +127,51 @@ private:
         return *it;
     }
     QHash<const QWidget*, QStringList> menus;
+};
+
+// Records the shortcuts saved, as "<link path> -> <target>"; saving can be made to fail.
+class FakeShortcutShell final : public ShortcutShell {
+public:
+    struct Record {
+        QStringList saved;
+        bool failSaves = false;
+        FakeFileSystem* files = nullptr; // a saved shortcut appears here as an existing file
+    };
+    explicit FakeShortcutShell(Record& record) : m_record(record) {}
+    std::unique_ptr<Shortcut> CreateShortcut(const QString& linkPath) override {
+        class FakeShortcut final : public Shortcut {
+        public:
+            FakeShortcut(Record& record, QString path)
+                : m_record(record), m_path(std::move(path)) {}
+            void setTargetPath(const QString& target) override { m_target = target; }
+            bool Save(QString* error) override {
+                if (m_record.failSaves) {
+                    if (error)
+                        *error = QStringLiteral("no such folder");
+                    return false;
+                }
+                m_record.saved << m_path + QStringLiteral(" -> ") + m_target;
+                if (m_record.files)
+                    m_record.files->existing.insert(FakeFileSystem::normal(m_path));
+                return true;
+            }
+
+        private:
+            Record& m_record;
+            QString m_path;
+            QString m_target;
+        };
+        return std::make_unique<FakeShortcut>(m_record, linkPath);
+    }
+
+private:
+    Record& m_record;
+};
+
+class FakeBrowser final : public Browser {
+public:
+    void open(const QString& address) override { opened << address; }
+    QStringList opened;
 };
 
 class FakeTerminationSignals final : public TerminationSignals {

@@ -41,7 +41,7 @@ TEST_F(AppShellTest, StartUpStepsRunInOrder) {
     // Watch the start-up through what each step leaves behind at the moment of the next.
     accept();
     fakes.settings.values["Auto-Hide/Show"] = "1";
-    fakes.files.existing.insert(AppShell::kShortcutPath);
+    fakes.files.existing.insert(StartupShortcut::kLinkPath);
     EXPECT_EQ(load(), std::nullopt);
     EXPECT_EQ(fakes.systemMenu.entries(form),
               (QStringList{"Restore", "Move", "Size", "Minimize", "Maximize"}));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/Form2.h"
 #include "engine/RunWindow.h"
 #include "fakes/FakePlatform.h"
 #include "shell/AppShell.h"
@@ -38,16 +39,18 @@ protected:
     QStringList disclaimerTexts;
     int popups = 0;
     std::vector<int> quits;
+    std::function<void(Form2&)> onInformation = [](Form2&) {};
     AppShell shell{form, fakes.platform,
-                   [this](Form3& f) {
-                       disclaimerTexts << f.Text1->toPlainText();
-                       onDisclaimer(f);
-                   },
-                   [this](QMenu& menu) {
-                       EXPECT_EQ(&menu, form.optioinsmnu);
-                       ++popups;
-                   },
-                   [this](int code) { quits.push_back(code); }};
+                   ShellUi{[this](Form3& f) {
+                               disclaimerTexts << f.Text1->toPlainText();
+                               onDisclaimer(f);
+                           },
+                           [this](Form2& f) { onInformation(f); },
+                           [this](QMenu& menu) {
+                               EXPECT_EQ(&menu, form.optioinsmnu);
+                               ++popups;
+                           },
+                           [this](int code) { quits.push_back(code); }}};
 };
 
 } // namespace tivrel::test

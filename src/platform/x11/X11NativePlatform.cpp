@@ -1,6 +1,8 @@
 #include "platform/NativePlatform.h"
+#include "platform/linux/DesktopEntryShortcutShell.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PosixTerminationSignals.h"
+#include "platform/qt/DesktopServicesBrowser.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/LocaleTimeOfDay.h"
 #include "platform/qt/LockFileInstanceLock.h"
@@ -18,17 +20,20 @@ namespace {
 class X11NativePlatform final : public NativePlatform {
 public:
     explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
-        : m_mouse(std::move(mouse)), m_platform{*m_mouse,
-                                                m_dialogs,
-                                                m_timeOfDay,
-                                                m_stacking,
-                                                [] { return std::make_unique<QtTickSource>(); },
-                                                m_settings,
-                                                m_files,
-                                                m_instanceLock,
-                                                m_trayIcon,
-                                                m_systemMenu,
-                                                m_termination} {}
+        : m_mouse(std::move(mouse)),
+          m_platform{*m_mouse,
+                     m_dialogs,
+                     m_timeOfDay,
+                     m_stacking,
+                     [] { return std::make_unique<QtTickSource>(); },
+                     m_settings,
+                     m_files,
+                     m_instanceLock,
+                     m_trayIcon,
+                     m_systemMenu,
+                     m_termination,
+                     [] { return std::make_unique<DesktopEntryShortcutShell>(); },
+                     m_browser} {}
 
     Platform& platform() override { return m_platform; }
     void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
@@ -44,6 +49,7 @@ private:
     QtNotificationIcon m_trayIcon;
     X11SystemMenu m_systemMenu;
     PosixTerminationSignals m_termination;
+    DesktopServicesBrowser m_browser;
     Platform m_platform;
 };
 

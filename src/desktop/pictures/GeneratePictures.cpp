@@ -1,0 +1,83 @@
+// Makes the information window's pictures and the program's icons at build time:
+//   tivrel-pictures <output folder> <web site address>
+// The help sheet shows the real main window, drawn from the same code the program runs.
+#include "desktop/pictures/InertPlatform.h"
+#include "desktop/pictures/PictureDrawing.h"
+#include "engine/RunWindow.h"
+#include "ui/Form1.h"
+#include "ui/ProgramIcon.h"
+#include "ui/ValueLabel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include <cstdio>
+
+namespace {
+
+using namespace tivrel;
+
+QRect placeIn(QWidget* widget, QWidget* window, int top) {
+    return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()).translated(3, top);
+}
+
+bool save(const QImage& image, const QString& path) {
+    if (image.save(path))
+        return true;
+    std::fprintf(stderr, "tivrel-pictures: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fputs("usage: tivrel-pictures <output folder> <web site address>\n", stderr);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const QString address = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+
+    pictures::InertPlatform inert;
+    Form1 form(inert.platform);
+    form.setStartingValues();
+    form.HScroll1[SpeedRow]->setValue(10);
+    form.show();
+    QApplication::processEvents();
+    QImage client(form.size(), QImage::Format_RGB888);
+    form.render(&client);
+
+    constexpr int kTitle = 22; // the title bar withTitleBar() puts above the window
+    const QImage window = pictures::withTitleBar(client, programIconImage(32), form.windowTitle());
+    // Each bubble points at the left-hand part of its row, so no tail crosses a caption.
+    const QRect valueLabels = placeIn(form.HoursLbl, &form, kTitle);
+    const QRect speedRow = placeIn(form.SpeedLbl, &form, kTitle);
+    const QRect slowRows = placeIn(form.MinLbl, &form, kTitle);
+    const QRect amountRow = placeIn(form.AmountLbl, &form, kTitle);
+    const QRect buttons = placeIn(form.Option2[0], &form, kTitle);
+    const QRect start = placeIn(form.Command1, &form, kTitle);
+
+    const QImage sheet = pictures::drawHelpSheet(
+        window, {{QStringLiteral("Fast delay counter"), speedRow},
+                 {QStringLiteral("Click to enter a value"), valueLabels},
+                 {QStringLiteral("Slow delay counters"), slowRows},
+                 {QStringLiteral("Amount to click"), amountRow},
+                 {QStringLiteral("Button to click"), buttons},
+                 {QStringLiteral("Move your mouse to desired location and press enter"), start}});
+
+    bool ok = save(sheet, out + QStringLiteral("/help-sheet.png"));
+    ok = save(pictures::drawNoticePanel(QStringLiteral("Tivrel \u00a9 The Tivrel developers")),
+              out + QStringLiteral("/notice-panel.png")) &&
+         ok;
+    ok = save(pictures::drawLinkPicture(address), out + QStringLiteral("/link.png")) && ok;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        ok = save(programIconImage(size), out + QStringLiteral("/tivrel-%1.png").arg(size)) && ok;
+    return ok ? 0 : 1;
+}
