@@ -7,6 +7,13 @@ namespace tivrel {
 
 namespace {
 
+// The program writes its line breaks as CR LF; Qt's labels break at LF.
+QString forDisplay(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
 QMessageBox::Icon toQt(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Critical:
@@ -30,7 +37,7 @@ QWidget* QtDialogs::visibleOwner() const {
 MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons buttons, MessageIcon icon,
                                     const QString& title) {
     const bool yesNo = buttons == MessageButtons::YesNo;
-    QMessageBox box(toQt(icon), title, prompt,
+    QMessageBox box(toQt(icon), title, forDisplay(prompt),
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Whatever the text holds (a file's lines, a typed answer) is shown, never interpreted.
     box.setTextFormat(Qt::PlainText);
@@ -45,8 +52,8 @@ MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons button
 QString QtDialogs::inputBox(const QString& prompt, const QString& title,
                             const QString& defaultAnswer) {
     bool accepted = false;
-    const QString answer = QInputDialog::getText(visibleOwner(), title, prompt, QLineEdit::Normal,
-                                                 defaultAnswer, &accepted);
+    const QString answer = QInputDialog::getText(visibleOwner(), title, forDisplay(prompt),
+                                                 QLineEdit::Normal, defaultAnswer, &accepted);
     return accepted ? answer : QString();
 }
 
