@@ -2,6 +2,7 @@
 #include "platform/linux/DesktopEntryShortcutShell.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PosixTerminationSignals.h"
+#include "platform/linux/TimerFdTickSource.h"
 #include "platform/qt/DesktopServicesBrowser.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/LocaleTimeOfDay.h"
@@ -17,22 +18,24 @@ namespace tivrel {
 
 namespace {
 
+// The precise timer where the system has one, Qt's own otherwise.
+std::unique_ptr<TickSource> newTickSource() {
+    auto precise = std::make_unique<TimerFdTickSource>();
+    if (precise->isValid())
+        return precise;
+    return std::make_unique<QtTickSource>();
+}
+
 class X11NativePlatform final : public NativePlatform {
 public:
     explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
         : m_mouse(std::move(mouse)),
-          m_platform{*m_mouse,
-                     m_dialogs,
-                     m_timeOfDay,
-                     m_stacking,
-                     [] { return std::make_unique<QtTickSource>(); },
-                     m_settings,
-                     m_files,
-                     m_instanceLock,
-                     m_trayIcon,
-                     m_systemMenu,
-                     m_termination,
-                     [] { return std::make_unique<DesktopEntryShortcutShell>(); },
+          m_platform{*m_mouse,       m_dialogs,
+                     m_timeOfDay,    m_stacking,
+                     &newTickSource, m_settings,
+                     m_files,        m_instanceLock,
+                     m_trayIcon,     m_systemMenu,
+                     m_termination,  [] { return std::make_unique<DesktopEntryShortcutShell>(); },
                      m_browser} {}
 
     Platform& platform() override { return m_platform; }
