@@ -35,7 +35,11 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"7x", std::nullopt}, NumberCase{"", std::nullopt},
                       NumberCase{"   ", std::nullopt}, NumberCase{"1e400", std::nullopt},
                       NumberCase{"nan", std::nullopt}, NumberCase{"inf", std::nullopt},
-                      NumberCase{"<b>5</b>", std::nullopt}, NumberCase{"٣", std::nullopt}));
+                      NumberCase{"<b>5</b>", std::nullopt}, NumberCase{"٣", std::nullopt},
+                      NumberCase{"1,000", std::nullopt}, NumberCase{"1e2", std::nullopt},
+                      NumberCase{"1E2", std::nullopt}, NumberCase{".5", 0}, NumberCase{"2.", 2},
+                      NumberCase{"- 5", std::nullopt}, NumberCase{"5-", std::nullopt},
+                      NumberCase{"0x10", std::nullopt}, NumberCase{"\t7\n", 7}));
 
 TEST(WholeNumberTest, FollowsTheLocalesDecimalComma) {
     const QLocale german(QLocale::German, QLocale::Germany);
