@@ -13,12 +13,19 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fputs("Tivrel: no graphical session found. Tivrel needs an X11 session (or XWayland) "
-                   "to click; start it from a desktop session.\n",
-                   stderr);
-        return EXIT_FAILURE;
+    // Clicks go through the X server: without an X display (a Wayland session without
+    // XWayland, a text console) there is nothing Tivrel could click.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            std::fputs(qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                           ? "Tivrel: no graphical session found. Tivrel needs an X11 session (or "
+                             "XWayland) to click; start it from a desktop session.\n"
+                           : "Tivrel: this Wayland session has no X11 display. Tivrel needs an X11 "
+                             "session (or XWayland) to click.\n",
+                       stderr);
+            return EXIT_FAILURE;
+        }
+        qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tivrel"));
