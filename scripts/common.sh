@@ -17,7 +17,7 @@ install_packages() {
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libx11-dev libxtst-dev
                 fonts-dejavu-core)
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-utils wmctrl
-               desktop-file-utils
+               desktop-file-utils appstream lintian dpkg-dev file
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

@@ -43,10 +43,11 @@ std::optional<int> AppShell::Form_Load() {
                                       kApplicationTitle);
         return 0;
     }
-    switch (m_gate.run(&m_form)) {
+    switch (m_gate.run(&m_form, [this] { return m_closing; })) {
     case DisclaimerGate::Accepted:
         break;
     case DisclaimerGate::Declined:
+    case DisclaimerGate::Interrupted:
         return 0;
     case DisclaimerGate::Failed:
         return 1;
@@ -172,6 +173,11 @@ void AppShell::closeProgram() {
     if (m_closing)
         return;
     m_closing = true;
+    if (!m_loaded) {
+        // Still at the terms: nothing to clean up; leave the notice's loop and end.
+        m_quit(0);
+        return;
+    }
     Form_QueryUnload();
     Form_Unload();
     m_form.close();

@@ -19,8 +19,11 @@ bool DisclaimerGate::accepted() {
     return m_settings.read(kSection, kKey) == kAccepted;
 }
 
-DisclaimerGate::Result DisclaimerGate::run(QWidget* owner) {
+DisclaimerGate::Result DisclaimerGate::run(QWidget* owner,
+                                           const std::function<bool()>& interrupted) {
     while (!accepted()) {
+        if (interrupted())
+            return Interrupted;
         QString error;
         const auto lines = m_files.readTextLines(termsPath(), &error);
         if (!lines) {
@@ -35,6 +38,8 @@ DisclaimerGate::Result DisclaimerGate::run(QWidget* owner) {
         Form3 form(owner);
         form.LoadText(*lines);
         m_showModal(form);
+        if (interrupted())
+            return Interrupted;
         if (form.outcome() == Form3::Declined) {
             m_dialogs.messageBox(
                 QStringLiteral("Please uninstall this software if you do not agree to the terms."),

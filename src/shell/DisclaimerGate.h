@@ -18,7 +18,7 @@ class SettingsStore;
 // "EULA"/"TrialRead" as "ACCEPTED" and never asked again.
 class DisclaimerGate {
 public:
-    enum Result { Accepted, Declined, Failed };
+    enum Result { Accepted, Declined, Failed, Interrupted };
 
     static inline const QString kSection = QStringLiteral("EULA");
     static inline const QString kKey = QStringLiteral("TrialRead");
@@ -28,7 +28,8 @@ public:
     DisclaimerGate(SettingsStore& settings, FileSystem& files, Dialogs& dialogs,
                    std::function<void(Form3&)> showModal);
 
-    Result run(QWidget* owner);
+    // interrupted tells whether the system asked the program to end meanwhile.
+    Result run(QWidget* owner, const std::function<bool()>& interrupted);
     // The terms file: the program folder followed by "\EULA.txt".
     QString termsPath() const;
 

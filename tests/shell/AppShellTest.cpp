@@ -305,6 +305,18 @@ TEST_F(AppShellTest, TerminationDuringARunStopsTheTimers) {
     EXPECT_FALSE(form.Timer3->isEnabled());
 }
 
+TEST_F(AppShellTest, TerminationAtTheNoticeEndsTheProgram) {
+    onDisclaimer = [this](Form3& f) {
+        fakes.termination.terminate(); // SIGTERM while the notice is open
+        f.close();
+    };
+    EXPECT_EQ(load(), std::optional<int>(0));
+    EXPECT_EQ(disclaimerTexts.size(), 1) << "the notice does not come back";
+    EXPECT_EQ(quits, std::vector<int>{0});
+    EXPECT_EQ(fakes.settings.writes, 0);
+    EXPECT_EQ(fakes.trayIcon.adds, 0);
+}
+
 TEST_F(AppShellTest, IconClicksOpenTheFileMenu) {
     accept();
     ASSERT_EQ(load(), std::nullopt);
