@@ -10,9 +10,9 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtTickSource.h"
-#include "platform/qt/QtWindowStacking.h"
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11SystemMenu.h"
+#include "platform/x11/X11WindowStacking.h"
 
 namespace tivrel {
 
@@ -45,7 +45,7 @@ private:
     std::unique_ptr<X11Mouse> m_mouse;
     QtDialogs m_dialogs;
     LocaleTimeOfDay m_timeOfDay;
-    QtWindowStacking m_stacking;
+    X11WindowStacking m_stacking;
     IniSettingsStore m_settings;
     LinuxFileSystem m_files;
     LockFileInstanceLock m_instanceLock;
