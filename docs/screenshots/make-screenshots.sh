@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots under a private Xvfb with openbox and a tray host:
+# the main window, the tray menu and the help sheet.
+#   docs/screenshots/make-screenshots.sh [path to the tivrel program]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+program=${1:-$here/../../build/src/tivrel}
+for tool in Xvfb openbox trayer xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "needs $tool (xvfb openbox trayer xdotool imagemagick)"; exit 1; }
+done
+
+work=$(mktemp -d)
+chmod 700 "$work"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/displayfd"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/displayfd" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/displayfd")"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+trayer --edge top --align right --widthtype pixel --width 60 --height 24 >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+printf '[EULA]\nTrialRead=ACCEPTED\n[Auto-Hide]\nShow=1\n' >"$work/Tivrel.ini"
+TIVREL_SETTINGS_FILE="$work/Tivrel.ini" XDG_RUNTIME_DIR="$work" XDG_CONFIG_DIRS="$work/xdg" \
+    "$program" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdotool search --name '^Tivrel$' >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+window=$(xdotool search --onlyvisible --name '^Tivrel$' | head -1)
+xdotool mousemove 10 590
+import -window "$window" -frame "$here/main-window.png"
+
+# The window hidden with "Hide", then the tray menu, opened from the icon at the right end
+# of the tray; its "Show" brings the window back.
+xdotool windowactivate --sync "$window" key alt+h
+sleep 0.5
+xdotool mousemove 788 12 click 1
+sleep 1
+import -window root "$work/screen.png"
+convert "$work/screen.png" -crop 260x150+540+0 +repage "$here/tray-menu.png"
+xdotool mousemove 640 22 click 1
+sleep 1
+
+xdotool windowactivate --sync "$window" key alt+e
+sleep 1
+help=$(xdotool search --onlyvisible --name '^Help \.\.\.$' | head -1)
+import -window "$help" -frame "$here/help-sheet.png"
+echo "screenshots written to $here"
