@@ -19,7 +19,7 @@ cleanup() {
 trap cleanup EXIT
 
 exec 3>"$work/displayfd"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/displayfd" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/displayfd")"
@@ -37,7 +37,7 @@ pids+=($!)
 for _ in $(seq 50); do xdotool search --name '^Tivrel$' >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 1
 window=$(xdotool search --onlyvisible --name '^Tivrel$' | head -1)
-xdotool mousemove 10 590
+xdotool mousemove 10 790
 import -window "$window" -frame "$here/main-window.png"
 
 # The window hidden with "Hide", then the tray menu, opened from the icon at the right end
