@@ -163,7 +163,8 @@ protected:
                 return !events.empty() && !events.back().press && events.back().button == xButton;
             },
             10s);
-        ASSERT_TRUE(arrived) << "the end mark click never arrived";
+        ASSERT_TRUE(arrived) << "the end mark click never arrived; what did: "
+                             << ::testing::PrintToString(recorder.events());
         target.pump();
         elsewhere.pump();
     }
@@ -205,9 +206,9 @@ TEST_F(Form1Run, AmountOfRightClicksThenStops) {
     form->HScroll1[AmountRow]->setValue(5);
     ASSERT_EQ(form->AmountLbl->text(), QStringLiteral("5"));
 
-    typeEnter();
+    ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForMessage()) << "the run never ended";
-    clickEndMark(target, MiddleButton, 2);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(target, MiddleButton, 2));
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const ShownMessage& message = dialogs.messages.front();
@@ -245,14 +246,14 @@ TEST_P(Form1PointerMove, StopsTheRunBeforeAnyClickLandsWhereThePointerWent) {
     ASSERT_TRUE(form->Option2[0]->isChecked()); // Left
     ASSERT_FALSE(form->Check1->isChecked());    // no amount: runs until stopped
 
-    typeEnter();
+    ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForPresses(3)) << "the run did not click";
     ASSERT_TRUE(dialogs.messages.empty()) << qPrintable(dialogs.messages.front().prompt);
     if (GetParam().watchHeldOff)
         form->Timer3->setEnabled(false);
     input.movePointer(elsewherePoint());
     ASSERT_TRUE(waitForMessage()) << "moving the pointer did not stop the run";
-    clickEndMark(elsewhere, RightButton, 3);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(elsewhere, RightButton, 3));
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString& prompt = dialogs.messages.front().prompt;
@@ -274,13 +275,13 @@ INSTANTIATE_TEST_SUITE_P(Form1Run, Form1PointerMove, ::testing::ValuesIn(kPointe
 TEST_F(Form1Run, EnterDuringARunStopsIt) {
     form->Option2[2]->setChecked(true); // Middle
 
-    typeEnter();
+    ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForPresses(3)) << "the run did not click";
     ASSERT_TRUE(dialogs.messages.empty()) << qPrintable(dialogs.messages.front().prompt);
     ASSERT_TRUE(running());
-    typeEnter();
+    ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForMessage()) << "ENTER did not stop the run";
-    clickEndMark(target, LeftButton, 1);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(target, LeftButton, 1));
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString& prompt = dialogs.messages.front().prompt;

@@ -71,7 +71,8 @@ protected:
                 return !events.empty() && !events.back().press && events.back().button == xButton;
             },
             10s);
-        ASSERT_TRUE(arrived) << "the end mark click never arrived";
+        ASSERT_TRUE(arrived) << "the end mark click never arrived; what did: "
+                             << ::testing::PrintToString(recorder.events());
     }
 
     std::unique_ptr<X11Mouse> mouse;
@@ -87,7 +88,7 @@ TEST_P(X11MouseButtons, PressThenReleaseGiveOneClickOfTheButtonAtThePointer) {
     const ButtonCase& c = GetParam();
     stuff->ButtonDown(c.code);
     stuff->ButtonUp(c.code);
-    clickEndMark(c.otherCode, c.otherXButton);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(c.otherCode, c.otherXButton));
 
     const QPoint origin = kRecorderPlace.topLeft();
     const std::vector<ButtonRecord> expected{
@@ -102,7 +103,7 @@ TEST_P(X11MouseButtons, PressThenReleaseGiveOneClickOfTheButtonAtThePointer) {
 TEST_P(X11MouseButtons, PressAndReleaseFlagsTogetherPressFirst) {
     const ButtonCase& c = GetParam();
     mouse->mouseEvent(MouseStuff::pressFlag(c.code) | MouseStuff::releaseFlag(c.code));
-    clickEndMark(c.otherCode, c.otherXButton);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(c.otherCode, c.otherXButton));
 
     const QPoint origin = kRecorderPlace.topLeft();
     const std::vector<ButtonRecord> expected{
@@ -122,7 +123,7 @@ TEST_F(X11MouseOverWindow, NoFlagsAndUnknownButtonCodesInjectNothing) {
         stuff->ButtonDown(code);
         stuff->ButtonUp(code);
     }
-    clickEndMark(LeftButton, 1);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(LeftButton, 1));
 
     const QPoint origin = kRecorderPlace.topLeft();
     const std::vector<ButtonRecord> onlyTheEndMark{

@@ -57,7 +57,9 @@ poll_until() {
 alive() {
     # $1 name from the pids file
     pid=$(awk -v n="$1" '$1 == n { print $2 }' "$state/pids")
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 1
+    # One that has exited stays a zombie until this script collects it.
+    [ "$(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null)" != Z ]
 }
 
 # --- X server ---------------------------------------------------------------------------
