@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ClickCountLabel.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -71,7 +73,7 @@ public:
     ValueLabel* AmountLbl = nullptr;
     ValueLabel* SpeedLbl = nullptr;
     ValueLabel* HoursLbl = nullptr;
-    QLabel* TimeLbl = nullptr;
+    ClickCountLabel* TimeLbl = nullptr; // the click count
     QFrame* Line1 = nullptr;
     std::unique_ptr<TickSource> Timer1; // fast click timer
     std::unique_ptr<TickSource> Timer2; // slow mode clock

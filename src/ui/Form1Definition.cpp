@@ -144,7 +144,8 @@ void Form1::createSpeedFrame() {
         makeLabel(Frame2, QStringLiteral("Clicks"), twipsRect(1080, 2880, 1095, 255));
     AmountLbl = makeValueLabel(Frame2, QStringLiteral("AmountLbl"), QStringLiteral("1"), 2880);
 
-    TimeLbl = makeLabel(Frame2, QStringLiteral("0"), twipsRect(2160, 480, 1335, 255));
+    TimeLbl = new ClickCountLabel(QStringLiteral("0"), Frame2);
+    TimeLbl->setGeometry(twipsRect(2160, 480, 1335, 255));
     TimeLbl->setObjectName(QStringLiteral("TimeLbl"));
     TimeLbl->setAlignment(Qt::AlignCenter);
     setTextColour(*TimeLbl, kDarkRedText);

@@ -1,0 +1,73 @@
+// The click count label: what the run reads is always the count, while what is drawn
+// catches up at most one frame later and then rests.
+#include "ui/ClickCountLabel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace tivrel::test {
+namespace {
+
+// Runs the event loop until the label has drawn its count and stopped its frame timer.
+bool settle(const ClickCountLabel& label) {
+    QElapsedTimer waited;
+    waited.start();
+    while (label.isCatchingUp() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return !label.isCatchingUp();
+}
+
+class ClickCountLabelTest : public ::testing::Test {
+protected:
+    QWidget window;
+    ClickCountLabel label{QStringLiteral("0"), &window};
+};
+
+TEST_F(ClickCountLabelTest, ALabelAtRestDrawsANewCountAtOnce) {
+    EXPECT_FALSE(label.isCatchingUp());
+    label.setText(QStringLiteral("1"));
+    EXPECT_EQ(label.text(), QStringLiteral("1"));
+    EXPECT_EQ(label.drawnText(), QStringLiteral("1"));
+}
+
+TEST_F(ClickCountLabelTest, ABurstIsReadExactlyAndDrawnByTheNextFrame) {
+    for (int count = 1; count <= 50; ++count) {
+        label.setText(QString::number(count));
+        ASSERT_EQ(label.text(), QString::number(count));
+    }
+    // Within the frame only the first count of the burst was drawn.
+    EXPECT_EQ(label.drawnText(), QStringLiteral("1"));
+    ASSERT_TRUE(settle(label)) << "the frame timer never stopped";
+    EXPECT_EQ(label.drawnText(), QStringLiteral("50"));
+    EXPECT_EQ(label.text(), QStringLiteral("50"));
+}
+
+TEST_F(ClickCountLabelTest, AResetDuringABurstWins) {
+    label.setText(QStringLiteral("7"));
+    label.setText(QStringLiteral("8"));
+    label.setText(QStringLiteral("0"));
+    ASSERT_TRUE(settle(label));
+    EXPECT_EQ(label.drawnText(), QStringLiteral("0"));
+    EXPECT_EQ(label.text(), QStringLiteral("0"));
+}
+
+TEST_F(ClickCountLabelTest, NothingRunsOnceTheCountIsStill) {
+    label.setText(QStringLiteral("3"));
+    EXPECT_TRUE(label.isCatchingUp());
+    ASSERT_TRUE(settle(label));
+    // A rested label draws the next change at once again.
+    label.setText(QStringLiteral("4"));
+    EXPECT_EQ(label.drawnText(), QStringLiteral("4"));
+}
+
+TEST_F(ClickCountLabelTest, TextIsNeverInterpreted) {
+    label.setText(QStringLiteral("<b>5</b>"));
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+    EXPECT_EQ(label.drawnText(), QStringLiteral("<b>5</b>"));
+}
+
+} // namespace
+} // namespace tivrel::test
