@@ -10,6 +10,7 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtTickSource.h"
+#include "platform/x11/QuietButtonState.h"
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11SystemMenu.h"
 #include "platform/x11/X11WindowStacking.h"
@@ -62,6 +63,7 @@ std::unique_ptr<NativePlatform> NativePlatform::open(QString* error) {
     auto mouse = X11Mouse::open(error);
     if (!mouse)
         return nullptr;
+    quietButtonStateNotifications();
     return std::make_unique<X11NativePlatform>(std::move(mouse));
 }
 
