@@ -5,9 +5,6 @@ namespace tivrel {
 ClickCountLabel::ClickCountLabel(const QString& text, QWidget* parent)
     : QLabel(text, parent), m_text(text) {
     setTextFormat(Qt::PlainText);
-    // The label fills its own background, so a new count repaints the label alone and not
-    // the frame behind it.
-    setAutoFillBackground(true);
     m_frame.setSingleShot(true);
     m_frame.setInterval(kFrameMs);
     connect(&m_frame, &QTimer::timeout, this, [this] { nextFrame(); });
