@@ -1,5 +1,6 @@
 #include "desktop/StartupShortcut.h"
 #include "fakes/FakeDialogs.h"
+#include "fakes/Unprivileged.h"
 #include "platform/linux/DesktopEntryShortcutShell.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -109,6 +110,44 @@ TEST_F(AutostartFolderTest, FolderThatCannotBeWrittenGivesTheFolderMessage) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("Bad \"All Users\" folder:"));
     EXPECT_EQ(item.text(), "Place shortcut in startup");
+}
+
+// What one click of the item does for a user who may not change the autostart folder.
+QString clickUnprivileged(const QString& entry) {
+    QAction item{QStringLiteral("Place shortcut in startup")};
+    FakeDialogs dialogs;
+    LinuxFileSystem files;
+    DesktopEntryShortcutShell shell;
+    StartupShortcut shortcut{item, files, dialogs, &shell};
+    shortcut.Startupatlogonmnu_Click();
+    QString outcome = item.text() + u'|' + (QFile::exists(entry) ? "entry" : "no entry");
+    for (const auto& message : dialogs.messages)
+        outcome += u'|' + message.title + u'|' + message.prompt.section(u'\r', 0, 0);
+    return outcome;
+}
+
+TEST_F(AutostartFolderTest, ReadOnlyFolderGivesTheFolderMessage) {
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
+    ASSERT_TRUE(makeOpenToAll(dir.path()) && makeOpenToAll(dir.path() + "/xdg"));
+    ASSERT_TRUE(makeReadOnlyForAll(dir.path() + "/xdg/autostart"));
+    QString whyNot;
+    const auto outcome = runUnprivileged([&] { return clickUnprivileged(entryPath()); }, &whyNot);
+    makeOpenToAll(dir.path() + "/xdg/autostart");
+    ASSERT_TRUE(outcome) << qPrintable(whyNot);
+    EXPECT_EQ(*outcome, "Place shortcut in startup|no entry|Tivrel|Bad \"All Users\" folder:");
+}
+
+TEST_F(AutostartFolderTest, EntryThatCannotBeDeletedGivesTheUnknownError) {
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
+    shortcut.Startupatlogonmnu_Click();
+    ASSERT_TRUE(QFile::exists(entryPath()));
+    ASSERT_TRUE(makeOpenToAll(dir.path()) && makeOpenToAll(dir.path() + "/xdg"));
+    ASSERT_TRUE(makeReadOnlyForAll(dir.path() + "/xdg/autostart"));
+    QString whyNot;
+    const auto outcome = runUnprivileged([&] { return clickUnprivileged(entryPath()); }, &whyNot);
+    makeOpenToAll(dir.path() + "/xdg/autostart");
+    ASSERT_TRUE(outcome) << qPrintable(whyNot);
+    EXPECT_EQ(*outcome, "Place shortcut in startup|entry|Error|An unknown error has occured.");
 }
 
 TEST_F(AutostartFolderTest, HiddenEntryCountsAsAbsent) {

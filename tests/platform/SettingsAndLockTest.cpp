@@ -1,7 +1,9 @@
+#include "fakes/Unprivileged.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/LockFileInstanceLock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QProcess>
@@ -48,17 +50,26 @@ TEST(IniSettingsStoreTest, GarbageReadsAsEmptyWithoutCrashing) {
 }
 
 TEST(IniSettingsStoreTest, ReadOnlyFolderFailsWithTheFileNamed) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     QTemporaryDir dir;
-    const QString path = dir.filePath("Tivrel.ini");
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    IniSettingsStore store(path);
-    QString error;
-    EXPECT_FALSE(store.write("EULA", "TrialRead", "ACCEPTED", &error));
-    EXPECT_TRUE(error.contains(path)) << qPrintable(error);
-    QFile::setPermissions(dir.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(makeOpenToAll(dir.path()));
+    const QString folder = dir.filePath("config");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(makeReadOnlyForAll(folder));
+    const QString path = folder + "/Tivrel.ini";
+    QString whyNot;
+    const auto outcome = runUnprivileged(
+        [&] {
+            QString error;
+            const bool written =
+                IniSettingsStore(path).write("EULA", "TrialRead", "ACCEPTED", &error);
+            return QString::number(written) + u'|' + error;
+        },
+        &whyNot);
+    makeOpenToAll(folder);
+    ASSERT_TRUE(outcome) << qPrintable(whyNot);
+    EXPECT_TRUE(outcome->startsWith("0|")) << qPrintable(*outcome);
+    EXPECT_TRUE(outcome->contains(path)) << qPrintable(*outcome);
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST(IniSettingsStoreTest, FolderThatIsAFileFailsWithTheFileNamed) {
