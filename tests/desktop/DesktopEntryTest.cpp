@@ -126,13 +126,23 @@ QString clickUnprivileged(const QString& entry) {
     return outcome;
 }
 
+// One click as a user who may read but not change the autostart folder.
+std::optional<QString> clickInReadOnlyFolder(const QString& root, const QString& entry,
+                                             QString* whyNot) {
+    const QString folder = root + "/xdg/autostart";
+    if (!makeOpenToAll(root) || !makeOpenToAll(root + "/xdg") || !makeReadOnlyForAll(folder)) {
+        *whyNot = "cannot set the folders' permissions";
+        return std::nullopt;
+    }
+    const auto outcome = runUnprivileged([&] { return clickUnprivileged(entry); }, whyNot);
+    makeOpenToAll(folder);
+    return outcome;
+}
+
 TEST_F(AutostartFolderTest, ReadOnlyFolderGivesTheFolderMessage) {
     ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
-    ASSERT_TRUE(makeOpenToAll(dir.path()) && makeOpenToAll(dir.path() + "/xdg"));
-    ASSERT_TRUE(makeReadOnlyForAll(dir.path() + "/xdg/autostart"));
     QString whyNot;
-    const auto outcome = runUnprivileged([&] { return clickUnprivileged(entryPath()); }, &whyNot);
-    makeOpenToAll(dir.path() + "/xdg/autostart");
+    const auto outcome = clickInReadOnlyFolder(dir.path(), entryPath(), &whyNot);
     ASSERT_TRUE(outcome) << qPrintable(whyNot);
     EXPECT_EQ(*outcome, "Place shortcut in startup|no entry|Tivrel|Bad \"All Users\" folder:");
 }
@@ -141,11 +151,8 @@ TEST_F(AutostartFolderTest, EntryThatCannotBeDeletedGivesTheUnknownError) {
     ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
     shortcut.Startupatlogonmnu_Click();
     ASSERT_TRUE(QFile::exists(entryPath()));
-    ASSERT_TRUE(makeOpenToAll(dir.path()) && makeOpenToAll(dir.path() + "/xdg"));
-    ASSERT_TRUE(makeReadOnlyForAll(dir.path() + "/xdg/autostart"));
     QString whyNot;
-    const auto outcome = runUnprivileged([&] { return clickUnprivileged(entryPath()); }, &whyNot);
-    makeOpenToAll(dir.path() + "/xdg/autostart");
+    const auto outcome = clickInReadOnlyFolder(dir.path(), entryPath(), &whyNot);
     ASSERT_TRUE(outcome) << qPrintable(whyNot);
     EXPECT_EQ(*outcome, "Place shortcut in startup|entry|Error|An unknown error has occured.");
 }
