@@ -1,5 +1,6 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -28,6 +29,33 @@ QMessageBox::Icon toQt(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// With TIVREL_DIALOG_LOG naming a file, each box appends one line there as it opens:
+// kind, title and text separated by tabs, with backslash, tab, CR and LF written as \\, \t,
+// \r and \n. A box cannot be read from outside the program; this lets a script see what
+// the program asks before it answers.
+void logShown(const char* kind, const QString& title, const QString& text) {
+    const QString path = qEnvironmentVariable("TIVREL_DIALOG_LOG");
+    if (path.isEmpty())
+        return;
+    const auto escaped = [](QString field) {
+        field.replace(u'\\', QStringLiteral("\\\\"));
+        field.replace(u'\t', QStringLiteral("\\t"));
+        field.replace(u'\r', QStringLiteral("\\r"));
+        field.replace(u'\n', QStringLiteral("\\n"));
+        return field;
+    };
+    QFile log(path);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        qWarning("Tivrel: cannot write the dialog log %s: %s", qPrintable(path),
+                 qPrintable(log.errorString()));
+        return;
+    }
+    const QString line =
+        QString::fromLatin1(kind) + u'\t' + escaped(title) + u'\t' + escaped(text) + u'\n';
+    log.write(line.toUtf8());
+    log.flush();
+}
+
 } // namespace
 
 QWidget* QtDialogs::visibleOwner() const {
@@ -43,6 +71,7 @@ MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons button
     box.setTextFormat(Qt::PlainText);
     if (yesNo)
         box.setEscapeButton(QMessageBox::No);
+    logShown("message", title, prompt);
     const int result = box.exec();
     if (!yesNo)
         return MessageAnswer::Ok;
@@ -52,6 +81,7 @@ MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons button
 QString QtDialogs::inputBox(const QString& prompt, const QString& title,
                             const QString& defaultAnswer) {
     bool accepted = false;
+    logShown("input", title, prompt);
     const QString answer = QInputDialog::getText(visibleOwner(), title, forDisplay(prompt),
                                                  QLineEdit::Normal, defaultAnswer, &accepted);
     return accepted ? answer : QString();
