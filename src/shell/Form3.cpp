@@ -25,6 +25,21 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
+// Longer runs without a blank are broken anywhere. Qt looks for a word boundary before it
+// breaks a word, from the start of the word again for every line it fills: a terms file
+// without a single blank in a megabyte took more than a minute to lay out.
+constexpr qsizetype kLongestWordWrappedAtBoundary = 1000;
+
+bool hasOverlongWord(const QString& text) {
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestWordWrappedAtBoundary)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Form3::Form3(QWidget* owner) : QDialog(owner) {
@@ -65,6 +80,8 @@ void Form3::LoadText(const QStringList& lines) {
     QString text = Text1->toPlainText();
     for (const QString& line : lines)
         text += line + u'\n';
+    Text1->setWordWrapMode(hasOverlongWord(text) ? QTextOption::WrapAnywhere
+                                                 : QTextOption::WrapAtWordBoundaryOrAnywhere);
     Text1->setPlainText(text);
 }
 
