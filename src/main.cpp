@@ -27,12 +27,16 @@ int main(int argc, char* argv[]) {
         }
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    QString error;
+    if (!tivrel::NativePlatform::displayReachable(&error)) {
+        std::fprintf(stderr, "Tivrel: %s\n", qPrintable(error));
+        return EXIT_FAILURE;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tivrel"));
     // The window often hides in the tray: closing a message box then must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QString error;
     const auto native = tivrel::NativePlatform::open(&error);
     if (!native) {
         std::fprintf(stderr, "Tivrel: %s\n", qPrintable(error));

@@ -67,4 +67,9 @@ std::unique_ptr<NativePlatform> NativePlatform::open(QString* error) {
     return std::make_unique<X11NativePlatform>(std::move(mouse));
 }
 
+bool NativePlatform::displayReachable(QString* error) {
+    // The mouse's own connection, opened and closed again: it gives the user's message.
+    return X11Mouse::open(error) != nullptr;
+}
+
 } // namespace tivrel
