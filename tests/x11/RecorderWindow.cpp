@@ -33,10 +33,10 @@ std::ostream& operator<<(std::ostream& out, const ButtonRecord& record) {
                << record.onScreen.x() << ", " << record.onScreen.y() << ") on the screen";
 }
 
-RecorderWindow::RecorderWindow(const QRect& place) : m_place(place) {
-    m_display = XOpenDisplay(nullptr);
+RecorderWindow::RecorderWindow(const QRect& place, const char* displayName) : m_place(place) {
+    m_display = XOpenDisplay(displayName);
     if (!m_display) {
-        m_error = "cannot open the X display named by DISPLAY";
+        m_error = "cannot open the X display";
         return;
     }
     const int screen = DefaultScreen(m_display);
@@ -140,7 +140,7 @@ std::size_t RecorderWindow::pressCount() const {
                                      [](const ButtonRecord& r) { return r.press; }));
 }
 
-OutsideInput::OutsideInput() : m_display(XOpenDisplay(nullptr)) {}
+OutsideInput::OutsideInput(const char* displayName) : m_display(XOpenDisplay(displayName)) {}
 
 OutsideInput::~OutsideInput() {
     if (m_display)
@@ -151,6 +151,12 @@ void OutsideInput::movePointer(QPoint onScreen) {
     XTestFakeMotionEvent(m_display, DefaultScreen(m_display), onScreen.x(), onScreen.y(),
                          CurrentTime);
     // Until the server has handled the move, another connection may still read the old place.
+    XSync(m_display, False);
+}
+
+void OutsideInput::click(unsigned button) {
+    XTestFakeButtonEvent(m_display, button, True, CurrentTime);
+    XTestFakeButtonEvent(m_display, button, False, CurrentTime);
     XSync(m_display, False);
 }
 

@@ -34,7 +34,8 @@ std::ostream& operator<<(std::ostream& out, const ButtonRecord& record);
 // windows, and never takes the keyboard focus, so clicking it leaves the focus where it was.
 class RecorderWindow {
 public:
-    explicit RecorderWindow(const QRect& place);
+    // On the display named (":N"), DISPLAY's when none is.
+    explicit RecorderWindow(const QRect& place, const char* displayName = nullptr);
     ~RecorderWindow();
     RecorderWindow(const RecorderWindow&) = delete;
     RecorderWindow& operator=(const RecorderWindow&) = delete;
@@ -75,7 +76,8 @@ private:
 // Moves the pointer and types keys through XTEST, as the user at the keyboard would.
 class OutsideInput {
 public:
-    OutsideInput();
+    // On the display named (":N"), DISPLAY's when none is.
+    explicit OutsideInput(const char* displayName = nullptr);
     ~OutsideInput();
     OutsideInput(const OutsideInput&) = delete;
     OutsideInput& operator=(const OutsideInput&) = delete;
@@ -84,6 +86,9 @@ public:
 
     // Returns once the server has moved the pointer.
     void movePointer(QPoint onScreen);
+    // Presses and releases `button` (X numbering) where the pointer is; returns once the
+    // server has handled both.
+    void click(unsigned button);
     // Releases every pointer button still held down. The server keeps a button that a
     // failed test pressed and never released, and that would spoil the next tests.
     void releaseButtons();

@@ -1,8 +1,11 @@
 #!/bin/sh
-# Starts a virtual X server with a window manager for the X11 tests, detached from this
-# script so that it outlives it, and waits until both are ready.
+# Starts a virtual X server with a window manager and a tray host for the X11 tests,
+# detached from this script so that they outlive it, and waits until all are ready.
 #
-#   start-x.sh STATE_DIR
+#   start-x.sh STATE_DIR SELECTION_CHECK
+#
+# SELECTION_CHECK is the tivrel-x-selection-owner tool: the tray host is ready once it owns
+# the tray selection, and nothing else shows that from outside.
 #
 # STATE_DIR receives:
 #   display   the display name (":N"), written last, once everything is ready
@@ -14,7 +17,8 @@
 
 set -u
 
-state=${1:?usage: start-x.sh STATE_DIR}
+state=${1:?usage: start-x.sh STATE_DIR SELECTION_CHECK}
+selection_check=${2:?usage: start-x.sh STATE_DIR SELECTION_CHECK}
 here=$(cd "$(dirname "$0")" && pwd)
 wait_seconds=${TIVREL_X11_START_TIMEOUT:-20}
 
@@ -85,10 +89,21 @@ wm_ready() {
 start_detached openbox openbox --sm-disable
 poll_until wm_ready || fail "openbox did not take over $DISPLAY in ${wait_seconds} s"
 
+# --- tray host --------------------------------------------------------------------------
+# At the top right, clear of the places where the tests put their windows. Ready once it
+# owns the tray selection of screen 0; only then do the program's icons embed at once.
+tray_ready() {
+    alive trayer || fail "trayer exited during start-up"
+    "$selection_check" _NET_SYSTEM_TRAY_S0 >/dev/null
+}
+start_detached trayer trayer --edge top --align right --widthtype request --height 24 \
+    --SetPartialStrut false
+poll_until tray_ready || fail "trayer took no tray selection on $DISPLAY in ${wait_seconds} s"
+
 # --- further clients --------------------------------------------------------------------
-# A client the tests need on this display (a tray host, say) is started here the same
-# way: start_detached NAME COMMAND..., then poll_until a check that it is ready.
-# stop-x.sh stops everything recorded, last started first.
+# A client the tests need on this display is started here the same way: start_detached
+# NAME COMMAND..., then poll_until a check that it is ready. stop-x.sh stops everything
+# recorded, last started first.
 
 echo "$DISPLAY" >"$state/display.new" && mv "$state/display.new" "$state/display"
-echo "start-x: X server on $DISPLAY, window manager ready (state in $state)"
+echo "start-x: X server on $DISPLAY, window manager and tray host ready (state in $state)"
