@@ -1,0 +1,91 @@
+#pragma once
+
+// The real program, started as a separate process on the test display (openbox and trayer
+// run there) with a private home, and watched and driven only from outside: its windows in
+// the X tree, its tray icon inside trayer, its message boxes through the dialog log, keys
+// and clicks through xdotool, and signals.
+
+#include "ChildProcess.h"
+#include "Desktop.h"
+#include "ProgramHome.h"
+#include "WindowTree.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tivrel::test {
+
+// Long enough for a sanitizer build on a busy machine; the waits end as soon as the
+// awaited thing is there.
+inline constexpr std::chrono::seconds kAppearTimeout{40};
+inline constexpr std::chrono::seconds kExitTimeout{40};
+
+bool isMainWindow(const WindowInfo& window);
+bool isDialogTitled(const WindowInfo& window, const QString& title);
+bool isTrayIcon(const WindowInfo& window);
+// A menu the program has open: an unmanaged window of it outside the tray, no tool tip.
+bool isPopupMenu(const WindowInfo& window);
+
+// The trayer that start-x.sh started for the session, 0 when the tests run outside CTest.
+qint64 sessionTrayHostPid();
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program of `home` on `desktop`; `wrapper` goes before it (setpriv ...).
+    ChildProcess* startProgram(const QStringList& wrapper = {});
+    ChildProcess* startProgram(ProgramHome& home, const Desktop& desktop,
+                               const QStringList& wrapper = {});
+
+    // The first of the process's windows that satisfies `wanted`, once there is one.
+    std::optional<WindowInfo> waitForWindow(ChildProcess& program,
+                                            const std::function<bool(const WindowInfo&)>& wanted,
+                                            std::chrono::milliseconds timeout = kAppearTimeout);
+    // Waits until no window of the process satisfies `unwanted` (or the process ended).
+    bool waitForNoWindow(ChildProcess& program,
+                         const std::function<bool(const WindowInfo&)>& unwanted,
+                         std::chrono::milliseconds timeout = kAppearTimeout);
+    std::vector<WindowInfo> windowsOf(ChildProcess& program,
+                                      const std::function<bool(const WindowInfo&)>& wanted);
+
+    std::optional<WindowInfo> waitForTrayIcon(ChildProcess& program) {
+        return waitForWindow(program, isTrayIcon);
+    }
+    // Waits until the dialog log holds `count` lines; they are in home.dialogs().
+    bool waitForDialogs(std::size_t count, std::chrono::milliseconds timeout = kAppearTimeout);
+
+    // Answers the box titled `title` with `key` at the keyboard: activates it, types the key,
+    // and waits until it has gone. False, with the reason in lastFailure, when it never
+    // showed or did not go.
+    bool answerBox(ChildProcess& program, const QString& title, const QString& key);
+    // Clicks the tray icon with `button` and waits for the menu; the pointer is then moved
+    // off the menu, so that only the keyboard chooses in it.
+    std::optional<WindowInfo> openTrayMenu(ChildProcess& program, int button);
+
+    // The process has ended by itself with `code`, neither a signal nor a sanitizer report.
+    void expectExit(ChildProcess& program, int code);
+    void expectNonZeroExit(ChildProcess& program);
+    QString standardError(const ChildProcess& program) const;
+
+    ProgramHome home;
+    Desktop desktop;
+    QString lastFailure;
+
+private:
+    struct Started {
+        std::unique_ptr<ChildProcess> process;
+        ProgramHome* home;
+        Desktop desktop; // a copy: a private display's Desktop may be gone by the tear-down
+        QString errorFile;
+    };
+    std::vector<Started> m_started;
+};
+
+} // namespace tivrel::test

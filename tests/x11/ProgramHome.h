@@ -1,0 +1,77 @@
+#pragma once
+
+// A private home for the real program: HOME, the configuration and runtime folders, the
+// system-wide autostart folder, the settings file and the dialog log all lie in a temp
+// folder of the test, so no test touches the user's or the system's files and every test
+// starts as on a machine where Tivrel never ran.
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <iosfwd>
+#include <optional>
+#include <vector>
+
+namespace tivrel::test {
+
+// One line of the program's dialog log: a message or input box as it opened.
+struct DialogLine {
+    QString kind; // "message" or "input"
+    QString title;
+    QString text; // as the program gave it, CR LF included
+
+    bool operator==(const DialogLine&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const DialogLine& line);
+
+class ProgramHome {
+public:
+    ProgramHome();
+
+    bool isValid() const { return m_error.isEmpty(); }
+    const QString& error() const { return m_error; }
+    QString path(const QString& relative) const;
+
+    // The program to start: the one built beside its EULA.txt, or a copy (useProgramCopy).
+    const QString& program() const { return m_program; }
+    QString termsFile() const;
+    // Copies the program into a folder of its own, to change what lies beside it. The copy
+    // gets no EULA.txt; write one with writeFile(termsFile(), ...).
+    bool useProgramCopy(QString* error);
+
+    QString settingsFile() const { return path(QStringLiteral("config/Tivrel/Tivrel.ini")); }
+    QString dialogLogFile() const { return path(QStringLiteral("dialogs.log")); }
+    // Where the program's own settings file goes instead (TIVREL_SETTINGS_FILE).
+    void setSettingsFile(const QString& file) { m_settingsFile = file; }
+    const QString& settingsFileInUse() const { return m_settingsFile; }
+
+    bool writeFile(const QString& file, const QByteArray& bytes) const;
+    // Settings as the program stores them after the terms were accepted; `showWindow` adds
+    // the start-up visibility "1".
+    bool writeAcceptedSettings(bool showWindow) const;
+    // Every key in the settings file ("EULA/TrialRead" -> "ACCEPTED"); nothing when absent.
+    QMap<QString, QString> storedSettings() const;
+    std::vector<DialogLine> dialogs() const;
+    QByteArray dialogLogText() const;
+
+    // Gives every folder and file of the home to the user and group, for a program run as
+    // that user.
+    bool handTo(unsigned uid, unsigned gid, QString* error) const;
+
+    // The environment for the program on `display`: the test's own, with the home's folders
+    // and files, and without what would reach a real desktop session (its D-Bus, its
+    // session manager, Wayland).
+    QStringList environment(const QByteArray& display) const;
+
+private:
+    QTemporaryDir m_root;
+    QString m_error;
+    QString m_program;
+    QString m_settingsFile;
+};
+
+} // namespace tivrel::test
