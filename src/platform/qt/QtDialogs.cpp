@@ -1,7 +1,10 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/qt/TabColumns.h"
+
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace tivrel {
@@ -69,6 +72,9 @@ MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons button
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Whatever the text holds (a file's lines, a typed answer) is shown, never interpreted.
     box.setTextFormat(Qt::PlainText);
+    const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    box.setText(
+        alignTabColumns(forDisplay(prompt), label ? label->fontMetrics() : box.fontMetrics()));
     if (yesNo)
         box.setEscapeButton(QMessageBox::No);
     logShown("message", title, prompt);
