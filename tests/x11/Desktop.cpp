@@ -118,12 +118,13 @@ bool PrivateXServer::start(QString* error) {
     }
     m_server = std::make_unique<ChildProcess>();
     // -displayfd 1: the server writes its display number to standard output once it
-    // accepts clients.
+    // accepts clients. -noreset: a server that resets when its last client leaves refuses
+    // the clients that come meanwhile, and the tests come and go all the time.
     const QString numberFile = m_folder.filePath(QStringLiteral("display"));
     if (!m_server->start({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QStringLiteral("1"),
                           QStringLiteral("-screen"), QStringLiteral("0"),
                           QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                          QStringLiteral("tcp")},
+                          QStringLiteral("tcp"), QStringLiteral("-noreset")},
                          QProcessEnvironment::systemEnvironment().toStringList(), numberFile,
                          m_folder.filePath(QStringLiteral("xvfb.log")), error))
         return false;
@@ -166,8 +167,9 @@ bool PrivateXServer::startTrayHost(QString* error) {
     const bool ready = waitUntil(
         [&] { return tray->hasEnded() || selectionOwned("_NET_SYSTEM_TRAY_S0", m_display); }, 30s);
     if (!ready || tray->hasEnded()) {
-        *error = QStringLiteral("trayer took no tray selection (%1): %2")
-                     .arg(tray->describeEnd(), QString::fromLocal8Bit(readFile(log)));
+        *error = QStringLiteral("trayer took no tray selection (%1; Xvfb on %2 %3): %4")
+                     .arg(tray->describeEnd(), QString::fromLatin1(m_display),
+                          m_server->describeEnd(), logs());
         return false;
     }
     m_tray = std::move(tray);
