@@ -88,14 +88,15 @@ int runEngine(int argc, char** argv) {
     const std::string resultPath = argv[4];
     const int limitMs = std::atoi(argv[5]);
 
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
     QString error;
-    const auto native = NativePlatform::open(&error);
-    if (!native) {
+    auto display = NativePlatform::connect(&error);
+    if (!display) {
         std::fprintf(stderr, "tivrel-bench: %s\n", qPrintable(error));
         return 2;
     }
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const auto native = NativePlatform::open(std::move(display));
     // The real backends, except for message boxes, which would wait for a user.
     NotingDialogs dialogs;
     Platform& real = native->platform();

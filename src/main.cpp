@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +27,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QString error;
-    if (!tivrel::NativePlatform::displayReachable(&error)) {
+    auto display = tivrel::NativePlatform::connect(&error);
+    if (!display) {
         std::fprintf(stderr, "Tivrel: %s\n", qPrintable(error));
         return EXIT_FAILURE;
     }
@@ -37,12 +37,7 @@ int main(int argc, char* argv[]) {
     // The window often hides in the tray: closing a message box then must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const auto native = tivrel::NativePlatform::open(&error);
-    if (!native) {
-        std::fprintf(stderr, "Tivrel: %s\n", qPrintable(error));
-        QMessageBox::critical(nullptr, tivrel::kApplicationTitle, error);
-        return EXIT_FAILURE;
-    }
+    const auto native = tivrel::NativePlatform::open(std::move(display));
 
     tivrel::Form1 form(native->platform());
     native->setDialogOwner(&form);

@@ -27,6 +27,12 @@ std::unique_ptr<TickSource> newTickSource() {
     return std::make_unique<QtTickSource>();
 }
 
+// The mouse's own X connection: opening it checks the display and its XTEST extension.
+class X11Display final : public NativeDisplay {
+public:
+    std::unique_ptr<X11Mouse> mouse;
+};
+
 class X11NativePlatform final : public NativePlatform {
 public:
     explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
@@ -59,17 +65,18 @@ private:
 
 } // namespace
 
-std::unique_ptr<NativePlatform> NativePlatform::open(QString* error) {
+std::unique_ptr<NativeDisplay> NativePlatform::connect(QString* error) {
     auto mouse = X11Mouse::open(error);
     if (!mouse)
         return nullptr;
-    quietButtonStateNotifications();
-    return std::make_unique<X11NativePlatform>(std::move(mouse));
+    auto display = std::make_unique<X11Display>();
+    display->mouse = std::move(mouse);
+    return display;
 }
 
-bool NativePlatform::displayReachable(QString* error) {
-    // The mouse's own connection, opened and closed again: it gives the user's message.
-    return X11Mouse::open(error) != nullptr;
+std::unique_ptr<NativePlatform> NativePlatform::open(std::unique_ptr<NativeDisplay> display) {
+    quietButtonStateNotifications();
+    return std::make_unique<X11NativePlatform>(std::move(static_cast<X11Display&>(*display).mouse));
 }
 
 } // namespace tivrel
