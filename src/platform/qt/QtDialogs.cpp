@@ -68,9 +68,10 @@ QWidget* QtDialogs::visibleOwner() const {
 MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons buttons, MessageIcon icon,
                                     const QString& title) {
     const bool yesNo = buttons == MessageButtons::YesNo;
-    QMessageBox box(toQt(icon), title, forDisplay(prompt),
+    QMessageBox box(toQt(icon), title, QString(),
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
-    // Whatever the text holds (a file's lines, a typed answer) is shown, never interpreted.
+    // Whatever the text holds (a file's lines, a typed answer) is shown, never interpreted;
+    // it is set in the font of the box's label, which the tab columns are measured in.
     box.setTextFormat(Qt::PlainText);
     const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     box.setText(
