@@ -165,19 +165,6 @@ void Desk::movePointer(Point to) {
     XSync(m_display, False);
 }
 
-Point Desk::pointer() {
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int winX = 0;
-    int winY = 0;
-    unsigned int mask = 0;
-    XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &winX,
-                  &winY, &mask);
-    return {rootX, rootY};
-}
-
 TargetWindow::~TargetWindow() {
     close();
 }

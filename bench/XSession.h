@@ -51,7 +51,6 @@ public:
     bool open(const std::string& display, std::string* error);
     // Moves the pointer through XTEST and waits until the server has done it.
     void movePointer(Point to);
-    Point pointer();
 
 private:
     _XDisplay* m_display = nullptr;

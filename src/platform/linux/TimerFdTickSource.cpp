@@ -46,15 +46,15 @@ void TimerFdTickSource::setEnabled(bool enabled) {
     if (enabled == m_enabled || m_fd < 0)
         return;
     m_enabled = enabled;
-    itimerspec spec{};
+    itimerspec schedule{};
     if (enabled) {
         const std::int64_t period = std::int64_t(m_interval > 0 ? m_interval : 1) * 1000000;
         timespec now{};
         ::clock_gettime(CLOCK_MONOTONIC, &now);
-        spec.it_value = fromNanoseconds(toNanoseconds(now) + period);
-        spec.it_interval = fromNanoseconds(period);
+        schedule.it_value = fromNanoseconds(toNanoseconds(now) + period);
+        schedule.it_interval = fromNanoseconds(period);
     }
-    if (::timerfd_settime(m_fd, enabled ? TFD_TIMER_ABSTIME : 0, &spec, nullptr) != 0)
+    if (::timerfd_settime(m_fd, enabled ? TFD_TIMER_ABSTIME : 0, &schedule, nullptr) != 0)
         qWarning("Tivrel: timerfd_settime failed (errno %d)", errno);
     if (!enabled) {
         // Expirations already counted but not yet read are dropped with the timer.
