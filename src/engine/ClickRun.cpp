@@ -1,7 +1,6 @@
 #include "engine/ClickRun.h"
 
 #include "engine/RunWindow.h"
-#include "engine/WholeNumber.h"
 #include "platform/Dialogs.h"
 #include "platform/TickSource.h"
 #include "platform/TimeOfDay.h"
@@ -39,8 +38,7 @@ int ClickRun::buttonCode() const {
 
 void ClickRun::start() {
     const bool fast = fastModeSelected();
-    if (!fast && m_window.scrollValue(HoursRow) == 0 && m_window.scrollValue(MinutesRow) == 0 &&
-        m_window.scrollValue(SecondsRow) == 0) {
+    if (!fast && slowPeriod() == 0) {
         m_dialogs.messageBox(QStringLiteral("You must increment the time."), MessageButtons::Ok,
                              MessageIcon::Critical, QStringLiteral("Error"));
         return;
@@ -51,28 +49,32 @@ void ClickRun::start() {
     ElapsedSeconds = 0;
     ElapsedMinutes = 0;
     ElapsedHours = 0;
+    m_count = 0;
     m_window.setClickCountText(QStringLiteral("0"));
     m_window.setStartCaption(kStopCaption);
-    m_mouse.StartCursorSum.reset();
-    m_mouse.CursorSum();
+    m_mouse.StartCursorPos.reset();
+    m_mouse.CursorPos();
     StartTime = m_timeOfDay.now();
+    // The numbers as the scroll bars hold them, whatever was typed to get there.
+    const auto number = [this](int row) { return QString::number(m_window.scrollValue(row)); };
     if (fast) {
-        DelayText = m_window.valueText(SpeedRow) + QStringLiteral("th / second");
+        DelayText = number(SpeedRow) + QStringLiteral("th / second");
     } else {
-        DelayText = m_window.valueText(HoursRow) + QStringLiteral(" hrs ") +
-                    m_window.valueText(MinutesRow) + QStringLiteral(" mins ") +
-                    m_window.valueText(SecondsRow) + QStringLiteral(" secs");
+        DelayText = number(HoursRow) + QStringLiteral(" hrs ") + number(MinutesRow) +
+                    QStringLiteral(" mins ") + number(SecondsRow) + QStringLiteral(" secs");
     }
     m_window.timer(RunTimer::Timer3).setEnabled(true);
     if (fast) {
-        // The label holds the scroll bar's value, or the same number as the user typed it.
-        const auto speed = toWholeNumber16(m_window.valueText(SpeedRow));
         TickSource& timer1 = m_window.timer(RunTimer::Timer1);
-        timer1.setInterval(speed ? *speed : m_window.scrollValue(SpeedRow));
+        timer1.setInterval(m_window.scrollValue(SpeedRow));
         timer1.setEnabled(true);
     } else {
         m_window.timer(RunTimer::Timer2).setEnabled(true);
     }
+}
+
+bool ClickRun::isRunning() const {
+    return m_window.startCaption() != kStartCaption;
 }
 
 void ClickRun::stop() {
@@ -103,7 +105,7 @@ void ClickRun::showStopMessage(const QString& reason) {
 }
 
 QString ClickRun::RunSummary() const {
-    return kCrLf + kCrLf + QStringLiteral("Total Clicks:") + kTab + m_window.clickCountText() +
+    return kCrLf + kCrLf + QStringLiteral("Total Clicks:") + kTab + QString::number(m_count) +
            kCrLf + QStringLiteral("Configuration:") + kTab + ButtonText +
            QStringLiteral(" Button") + kCrLf + QStringLiteral("Start Time:") + kTab + StartTime +
            kCrLf + QStringLiteral("End Time:") + kTab + kTab + EndTime + kCrLf +
@@ -111,13 +113,18 @@ QString ClickRun::RunSummary() const {
 }
 
 bool ClickRun::amountReached() const {
-    return m_window.amountSwitch() == 1 &&
-           m_window.clickCountText() == m_window.valueText(AmountRow);
+    // Reached or passed: the amount may have been lowered below the count during the run.
+    return m_window.amountSwitch() == 1 && m_count >= m_window.scrollValue(AmountRow);
+}
+
+qint64 ClickRun::slowPeriod() const {
+    return qint64(m_window.scrollValue(HoursRow)) * 3600 +
+           qint64(m_window.scrollValue(MinutesRow)) * 60 + m_window.scrollValue(SecondsRow);
 }
 
 bool ClickRun::pointerMoved() {
-    const qint32 sum = m_mouse.CursorSum(); // records the reference if there is none yet
-    return sum != *m_mouse.StartCursorSum;
+    // Any change of place counts, however the coordinates add up.
+    return m_mouse.CursorPos() != *m_mouse.StartCursorPos;
 }
 
 bool ClickRun::clickIfPointerStill() {
@@ -127,7 +134,9 @@ bool ClickRun::clickIfPointerStill() {
         stopByWatcher(kMouseMoved);
         return false;
     }
-    m_mouse.ClickButton(buttonCode(), m_window);
+    m_mouse.ClickButton(buttonCode());
+    ++m_count;
+    m_window.setClickCountText(QString::number(m_count));
     return true;
 }
 
@@ -139,6 +148,11 @@ bool ClickRun::timerOn(RunTimer which) {
 void ClickRun::Timer1_Timer() {
     if (!timerOn(RunTimer::Timer1))
         return;
+    // An amount lowered to the count or below during the run ends it without another click.
+    if (amountReached()) {
+        stopByWatcher(kAmountReached);
+        return;
+    }
     if (!clickIfPointerStill())
         return;
     if (amountReached())
@@ -158,13 +172,15 @@ void ClickRun::Timer2_Timer() {
         ++ElapsedMinutes;
     }
     if (ElapsedMinutes == 60) {
-        ElapsedSeconds = 0;
         ElapsedMinutes = 0;
         ++ElapsedHours;
     }
-    if (m_window.valueText(HoursRow) == QString::number(ElapsedHours) &&
-        m_window.valueText(MinutesRow) == QString::number(ElapsedMinutes) &&
-        m_window.valueText(SecondsRow) == QString::number(ElapsedSeconds)) {
+    // A click each time a whole period has passed: 0:60:00 is an hour, 0:00:60 a minute, and
+    // a period shortened below the time already passed clicks at the next second.
+    const qint64 elapsed =
+        qint64(ElapsedHours) * 3600 + qint64(ElapsedMinutes) * 60 + ElapsedSeconds;
+    const qint64 period = slowPeriod();
+    if (period > 0 && elapsed >= period) {
         if (!clickIfPointerStill())
             return;
         ElapsedSeconds = 0;

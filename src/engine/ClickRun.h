@@ -30,6 +30,10 @@ public:
     void Timer3_Timer();
     QString RunSummary() const;
 
+    // A run goes on from its start until one of its stops.
+    bool isRunning() const;
+    // The clicks made in the present or last run.
+    qint64 clickCount() const { return m_count; }
     MouseStuff& mouseStuff() { return m_mouse; }
 
     // Time since the last slow click; kept from one run to the next.
@@ -50,6 +54,8 @@ private:
     bool fastModeSelected() const;
     int buttonCode() const;
     bool amountReached() const;
+    // The slow period in seconds, as the hours, minutes and seconds rows read now.
+    qint64 slowPeriod() const;
     bool pointerMoved();
     // Clicks only while the pointer is where the run started; stops the run otherwise.
     bool clickIfPointerStill();
@@ -58,6 +64,7 @@ private:
     MouseStuff m_mouse;
     Dialogs& m_dialogs;
     TimeOfDay& m_timeOfDay;
+    qint64 m_count = 0;
 };
 
 } // namespace tivrel

@@ -1,64 +1,40 @@
 #include "engine/MouseStuff.h"
 
-#include "engine/RunWindow.h"
-#include "platform/Mouse.h"
-#include "platform/SystemMenu.h"
-
 namespace tivrel {
 
-quint32 MouseStuff::pressFlag(int code) {
+std::optional<MouseButton> MouseStuff::buttonOf(int code) {
     switch (code) {
     case LeftButton:
-        return MouseFlag::LeftDown;
+        return MouseButton::Left;
     case RightButton:
-        return MouseFlag::RightDown;
+        return MouseButton::Right;
     case MiddleButton:
-        return MouseFlag::MiddleDown;
+        return MouseButton::Middle;
     default:
-        return 0;
-    }
-}
-
-quint32 MouseStuff::releaseFlag(int code) {
-    switch (code) {
-    case LeftButton:
-        return MouseFlag::LeftUp;
-    case RightButton:
-        return MouseFlag::RightUp;
-    case MiddleButton:
-        return MouseFlag::MiddleUp;
-    default:
-        return 0;
+        return std::nullopt;
     }
 }
 
 void MouseStuff::ButtonDown(int code) {
-    m_mouse.mouseEvent(pressFlag(code));
+    if (const auto button = buttonOf(code))
+        m_mouse.press(*button);
 }
 
 void MouseStuff::ButtonUp(int code) {
-    m_mouse.mouseEvent(releaseFlag(code));
+    if (const auto button = buttonOf(code))
+        m_mouse.release(*button);
 }
 
-void MouseStuff::ClickButton(int code, RunWindow& window) {
+void MouseStuff::ClickButton(int code) {
     ButtonDown(code);
     ButtonUp(code);
-    // The count is 64 bits wide: a run without an amount may go on for days.
-    const qint64 count = window.clickCountText().toLongLong();
-    window.setClickCountText(QString::number(count + 1));
 }
 
-qint32 MouseStuff::CursorSum() {
-    const PointerPosition p = m_mouse.cursorPos();
-    const qint32 sum = p.x + p.y;
-    if (!StartCursorSum)
-        StartCursorSum = sum;
-    return sum;
-}
-
-void RemoveCloseItem(QWidget& window, SystemMenu& menu) {
-    menu.removeEntry(window, 6);
-    menu.removeEntry(window, 5);
+PointerPosition MouseStuff::CursorPos() {
+    const PointerPosition p = m_mouse.position();
+    if (!StartCursorPos)
+        StartCursorPos = p;
+    return p;
 }
 
 } // namespace tivrel

@@ -16,6 +16,13 @@ namespace {
 const QString kHideOnStartup = QStringLiteral("Hide on startup");
 const QString kShowOnStartup = QStringLiteral("Show on startup");
 
+// Takes the Close command and the separator above it (positions 6 and 5 of the standard
+// system menu) away from a window.
+void RemoveCloseItem(QWidget& window, SystemMenu& menu) {
+    menu.removeEntry(window, 6);
+    menu.removeEntry(window, 5);
+}
+
 } // namespace
 
 AppShell::AppShell(Form1& form, Platform& platform, ShellUi ui)
@@ -81,25 +88,32 @@ void AppShell::connectMenus() {
                      [this] { m_information.Aboutmnu_Click(); });
 }
 
+namespace {
+
+// The stored start-up visibility: hidden only for "0" or nothing stored; any other value
+// shows the window, as "1" does.
+bool showsAtStartup(const QString& stored) {
+    return !(stored.isEmpty() || stored == QStringLiteral("0"));
+}
+
+} // namespace
+
 void AppShell::applyStartupVisibility() {
-    const QString show = m_platform.settings.read(kAutoHideSection, kAutoHideKey);
-    if (show == QStringLiteral("1")) {
+    if (showsAtStartup(m_platform.settings.read(kAutoHideSection, kAutoHideKey))) {
         m_form.setVisible(true);
         m_form.AutoHideonstartupmnu->setText(kHideOnStartup);
         m_form.Showmnu->setVisible(false);
         m_form.bar3->setVisible(false);
-    } else if (show.isEmpty() || show == QStringLiteral("0")) {
-        m_form.AutoHideonstartupmnu->setText(kShowOnStartup);
-        if (m_platform.trayIcon.isAvailable()) {
-            m_form.setVisible(false);
-        } else {
-            // Without a notification area a hidden window could not be brought back.
-            m_form.setVisible(true);
-            m_form.Showmnu->setVisible(false);
-            m_form.bar3->setVisible(false);
-        }
+        return;
+    }
+    m_form.AutoHideonstartupmnu->setText(kShowOnStartup);
+    if (m_platform.trayIcon.isAvailable()) {
+        m_form.setVisible(false);
     } else {
-        m_form.setVisible(true); // as designed: the window shows when loaded
+        // Without a notification area a hidden window could not be brought back.
+        m_form.setVisible(true);
+        m_form.Showmnu->setVisible(false);
+        m_form.bar3->setVisible(false);
     }
 }
 
@@ -123,13 +137,13 @@ void AppShell::Show2mnu_Click() {
         m_form.Showmnu->setVisible(true);
         m_form.bar3->setVisible(true);
         m_form.setVisible(false);
-        m_form.TimeLbl->setText(QStringLiteral("0"));
+        m_form.resetClickCount();
         m_platform.stacking.makeNotOnTop(m_form);
     } else {
         m_form.Showmnu->setVisible(false);
         m_form.bar3->setVisible(false);
         m_platform.stacking.makeOnTop(m_form);
-        m_form.TimeLbl->setText(QStringLiteral("0"));
+        m_form.resetClickCount();
         m_form.setVisible(true);
     }
 }
@@ -139,25 +153,15 @@ void AppShell::Showmnu_Click() {
 }
 
 void AppShell::AutoHideonstartupmnu_Click() {
-    const QString show = m_platform.settings.read(kAutoHideSection, kAutoHideKey);
-    QString next;
-    QString caption;
-    if (show == QStringLiteral("1")) {
-        next = QStringLiteral("0");
-        caption = kShowOnStartup;
-    } else if (show.isEmpty() || show == QStringLiteral("0")) {
-        next = QStringLiteral("1");
-        caption = kHideOnStartup;
-    } else {
-        return;
-    }
+    const bool shown = showsAtStartup(m_platform.settings.read(kAutoHideSection, kAutoHideKey));
     QString error;
-    if (!m_platform.settings.write(kAutoHideSection, kAutoHideKey, next, &error)) {
+    if (!m_platform.settings.write(kAutoHideSection, kAutoHideKey,
+                                   shown ? QStringLiteral("0") : QStringLiteral("1"), &error)) {
         m_platform.dialogs.messageBox(error, MessageButtons::Ok, MessageIcon::Critical,
                                       kApplicationTitle);
         return;
     }
-    m_form.AutoHideonstartupmnu->setText(caption);
+    m_form.AutoHideonstartupmnu->setText(shown ? kShowOnStartup : kHideOnStartup);
 }
 
 void AppShell::onCloseRequest(QCloseEvent& event) {

@@ -129,7 +129,12 @@ void Form1::Option1_Click(int index) {
     HoursLbl->setEnabled(slow);
     MinLbl->setEnabled(slow);
     SecLbl->setEnabled(slow);
-    TimeLbl->setText(QStringLiteral("0"));
+    resetClickCount();
+}
+
+void Form1::resetClickCount() {
+    if (!m_run->isRunning())
+        TimeLbl->setText(QStringLiteral("0"));
 }
 
 void Form1::Option2_Click(int index) {

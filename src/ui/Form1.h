@@ -49,6 +49,9 @@ public:
     void valueLabelClick(int row);
     void InputValue(QLabel& label, int minimum, int maximum, QScrollBar& bar);
 
+    // Shows a click count of 0 while no run goes on; during a run only the run sets the count.
+    void resetClickCount();
+
     // Decides on every request to close the window; without one the window closes.
     void setCloseHandler(std::function<void(QCloseEvent&)> handler) {
         m_closeHandler = std::move(handler);

@@ -23,16 +23,8 @@ int Form1RunView::scrollValue(int row) const {
     return m_form.HScroll1.at(row)->value();
 }
 
-QString Form1RunView::valueText(int row) const {
-    return m_form.valueLabel(row)->text();
-}
-
 int Form1RunView::amountSwitch() const {
     return m_form.Check1->isChecked() ? 1 : 0;
-}
-
-QString Form1RunView::clickCountText() const {
-    return m_form.TimeLbl->text();
 }
 
 void Form1RunView::setClickCountText(const QString& text) {

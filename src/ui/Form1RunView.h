@@ -14,9 +14,7 @@ public:
     bool isDelayOptionSelected(int index) const override;
     bool isButtonOptionSelected(int index) const override;
     int scrollValue(int row) const override;
-    QString valueText(int row) const override;
     int amountSwitch() const override;
-    QString clickCountText() const override;
     void setClickCountText(const QString& text) override;
     QString startCaption() const override;
     void setStartCaption(const QString& caption) override;

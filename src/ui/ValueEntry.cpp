@@ -33,9 +33,9 @@ void ValueEntry::InputValue(QLabel& label, int minimum, int maximum, QScrollBar&
         return; // cancelled or blank: nothing to do
     const auto number = toWholeNumber16(answer);
     if (number && *number >= minimum && *number <= maximum) {
-        // The label shows the answer as typed until the scroll bar's change puts the
-        // number there; an answer equal to the present value stays as typed.
-        label.setText(answer);
+        // The label always shows the number itself, never the answer as typed ("03", "+3"):
+        // an answer equal to the present value moves no scroll bar to write it.
+        label.setText(QString::number(*number));
         bar.setValue(*number);
         return;
     }

@@ -49,18 +49,16 @@ public:
         case 7:
             window.timer3.tick();
             break;
-        case 8: // a move, sometimes one that keeps x + y
+        case 8: // a move, sometimes one that keeps x + y, sometimes none at all
             if (pick(3) == 0) {
-                fakes.mouse.position.x += 1;
-                fakes.mouse.position.y -= 1;
+                fakes.mouse.place.x += 1;
+                fakes.mouse.place.y -= 1;
             } else {
-                fakes.mouse.position.x += pick(5) - 2;
+                fakes.mouse.place.x += pick(5) - 2;
             }
             break;
         case 9:
             window.delayOption = pick(2);
-            window.count = QStringLiteral("0"); // choosing a delay mode resets the count shown
-            m_clicksThisRun = 0;
             break;
         case 10:
             window.buttonOption = pick(3);
@@ -77,8 +75,6 @@ public:
         default: {
             const int row = std::array{HoursRow, MinutesRow, SecondsRow}[pick(3)];
             window.setValue(row, pick(3));
-            if (pick(10) == 0)
-                window.labels[row] = QStringLiteral("0") + window.labels[row];
             break;
         }
         }
@@ -87,9 +83,11 @@ public:
             fail("a press without its release");
         if (newEvents > 0 && !wasRunning)
             fail("a click while idle");
-        // The pointer counts as moved while its x + y differs from the run's reference.
-        if (newEvents > 0 && sum() != m_reference)
+        // The pointer counts as moved while its place differs from the run's reference.
+        if (newEvents > 0 && fakes.mouse.place != m_reference)
             fail("a click after the pointer moved");
+        if (newEvents > 0 && window.amountOn == 1 && m_clicksThisRun >= window.scroll[AmountRow])
+            fail("a click once the count had reached the amount");
         m_clicksThisRun += int(newEvents / 2);
         checkState();
     }
@@ -102,7 +100,6 @@ public:
 
 private:
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_random); }
-    int sum() const { return fakes.mouse.position.x + fakes.mouse.position.y; }
     bool running() const { return window.caption == ClickRun::kStopCaption; }
     bool allTimersOff() const {
         return !window.timer1.isEnabled() && !window.timer2.isEnabled() &&
@@ -114,7 +111,7 @@ private:
     }
     void startRun() {
         ++runs;
-        m_reference = sum();
+        m_reference = fakes.mouse.place;
         m_clicksThisRun = 0;
     }
 
@@ -134,7 +131,7 @@ private:
     }
 
     std::mt19937 m_random;
-    int m_reference = 0;
+    PointerPosition m_reference;
     int m_clicksThisRun = 0;
     int m_messages = 0;
     int m_stopMessagesThisRun = 0;

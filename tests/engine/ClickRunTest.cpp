@@ -64,8 +64,8 @@ TEST_F(ClickRunTest, FastStartSetsCaptionTimersAndRecords) {
     EXPECT_EQ(run.DelayText, "50th / second");
     EXPECT_EQ(run.StartTime, "9:15:02 AM");
     EXPECT_EQ(run.ElapsedSeconds, 0);
-    ASSERT_TRUE(run.mouseStuff().StartCursorSum.has_value());
-    EXPECT_EQ(*run.mouseStuff().StartCursorSum, 300);
+    ASSERT_TRUE(run.mouseStuff().StartCursorPos.has_value());
+    EXPECT_EQ(*run.mouseStuff().StartCursorPos, (PointerPosition{100, 200}));
     EXPECT_TRUE(fakes.dialogs.messages.empty());
     EXPECT_TRUE(fakes.mouse.events.empty()) << "the first click waits one interval";
 }
@@ -135,7 +135,7 @@ TEST_F(ClickRunTest, EnterStopShowsSummaryWhileStopCaptionStands) {
 struct WatcherStopCase {
     const char* name;
     int amountOn;
-    QString amount;
+    int amount;
     int ticksBeforeMove; // -1: never move
     QString reason;
     int expectedClicks;
@@ -147,7 +147,7 @@ class WatcherStopTest : public ClickRunTest,
 TEST_P(WatcherStopTest, StopsOnceWithTimersOffAndStartCaption) {
     const WatcherStopCase& c = GetParam();
     window.amountOn = c.amountOn;
-    window.labels[AmountRow] = c.amount;
+    window.setValue(AmountRow, c.amount);
     QString captionDuringMessage;
     bool timersOffDuringMessage = false;
     fakes.dialogs.whileMessageShown = [&](const ShownMessage&) {
@@ -157,7 +157,7 @@ TEST_P(WatcherStopTest, StopsOnceWithTimersOffAndStartCaption) {
     press();
     for (int i = 0; i < 50 && fakes.dialogs.messages.empty(); ++i) {
         if (i == c.ticksBeforeMove)
-            fakes.mouse.position = {120, 200};
+            fakes.mouse.place = {120, 200};
         window.timer1.tick();
         window.timer3.tick();
     }
@@ -173,41 +173,60 @@ TEST_P(WatcherStopTest, StopsOnceWithTimersOffAndStartCaption) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reasons, WatcherStopTest,
-    ::testing::Values(WatcherStopCase{"AmountOfOne", 1, "1", -1, ClickRun::kAmountReached, 1},
-                      WatcherStopCase{"AmountOfFour", 1, "4", -1, ClickRun::kAmountReached, 4},
-                      WatcherStopCase{"MouseMoved", 0, "1", 3, ClickRun::kMouseMoved, 3},
-                      WatcherStopCase{"MoveBeatsAmount", 1, "10", 2, ClickRun::kMouseMoved, 2}),
+    ::testing::Values(WatcherStopCase{"AmountOfOne", 1, 1, -1, ClickRun::kAmountReached, 1},
+                      WatcherStopCase{"AmountOfFour", 1, 4, -1, ClickRun::kAmountReached, 4},
+                      WatcherStopCase{"MouseMoved", 0, 1, 3, ClickRun::kMouseMoved, 3},
+                      WatcherStopCase{"MoveBeatsAmount", 1, 10, 2, ClickRun::kMouseMoved, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClickRunTest, AmountIsIgnoredWhileSwitchIsOff) {
-    window.labels[AmountRow] = "2";
+    window.setValue(AmountRow, 2);
     press();
     fastTicks(10);
     EXPECT_EQ(clicks(), 10);
     EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
-TEST_F(ClickRunTest, AmountTextMustMatchExactly) {
-    // "05" never equals the count 5, and an amount lowered below the count is never met.
-    for (const QString& amount :
-         {QStringLiteral("05"), QStringLiteral(" 5"), QStringLiteral("3")}) {
-        window.amountOn = 1;
-        window.labels[AmountRow] = QStringLiteral("6");
-        press();
-        fastTicks(4);
-        window.labels[AmountRow] = amount;
-        fastTicks(6);
-        EXPECT_EQ(window.count, "10") << qPrintable(amount);
-        EXPECT_TRUE(fakes.dialogs.messages.empty()) << qPrintable(amount);
-        press(); // stop by ENTER
-        fakes.dialogs.messages.clear();
-    }
+// An amount changed during a run counts from the next tick on; one at or below the count
+// already made ends the run there, without another click.
+struct AmountChangeCase {
+    const char* name;
+    bool switchOnLate; // the switch is ticked at the change, not at the start
+    int newAmount;
+    int expectedClicks;
+};
+
+class AmountChangeTest : public ClickRunTest,
+                         public ::testing::WithParamInterface<AmountChangeCase> {};
+
+TEST_P(AmountChangeTest, StopsOnceTheCountReachesOrPassesTheAmount) {
+    const AmountChangeCase& c = GetParam();
+    window.amountOn = c.switchOnLate ? 0 : 1;
+    window.setValue(AmountRow, 20);
+    press();
+    fastTicks(4);
+    window.amountOn = 1;
+    window.setValue(AmountRow, c.newAmount);
+    fastTicks(10);
+    EXPECT_EQ(clicks(), c.expectedClicks);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(
+        ClickRun::kAmountReached + "\r\n\r\nTotal Clicks:\t" + QString::number(c.expectedClicks) +
+        "\r\n"));
+    EXPECT_FALSE(anyTimerOn());
 }
+
+INSTANTIATE_TEST_SUITE_P(Changes, AmountChangeTest,
+                         ::testing::Values(AmountChangeCase{"LoweredBelowTheCount", false, 3, 4},
+                                           AmountChangeCase{"LoweredToTheCount", false, 4, 4},
+                                           AmountChangeCase{"LoweredAboveTheCount", false, 6, 6},
+                                           AmountChangeCase{"SwitchedOnPastIt", true, 2, 4}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClickRunTest, ClickDueAfterAMoveIsNotMade) {
     press();
     fastTicks(2);
-    fakes.mouse.position = {300, 10}; // moved before the watch has looked
+    fakes.mouse.place = {300, 10}; // moved before the watch has looked
     fastTicks(1);
     EXPECT_EQ(clicks(), 2);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -215,15 +234,33 @@ TEST_F(ClickRunTest, ClickDueAfterAMoveIsNotMade) {
     EXPECT_FALSE(anyTimerOn());
 }
 
-TEST_F(ClickRunTest, MoveKeepingTheSumDoesNotStop) {
-    press();
-    fakes.mouse.position = {101, 199};
-    window.timer3.tick();
-    fastTicks(1);
-    EXPECT_EQ(window.caption, kStop);
-    EXPECT_EQ(clicks(), 1);
-    EXPECT_TRUE(fakes.dialogs.messages.empty());
+// Any change of the pointer's place stops the run before the next click, including moves
+// along a diagonal that keep x + y.
+class PointerMoveTest : public ClickRunTest,
+                        public ::testing::WithParamInterface<PointerPosition> {};
+
+TEST_P(PointerMoveTest, AnyMoveStopsTheRunWithoutAnotherClick) {
+    for (const bool watchLooksFirst : {true, false}) {
+        fakes.mouse.place = {100, 200};
+        fakes.dialogs.messages.clear();
+        press();
+        fastTicks(1);
+        fakes.mouse.place = {100 + GetParam().x, 200 + GetParam().y};
+        if (watchLooksFirst)
+            window.timer3.tick();
+        fastTicks(3);
+        EXPECT_EQ(window.caption, kStart);
+        EXPECT_EQ(window.count, "1");
+        ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+        EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
+    }
+    EXPECT_EQ(clicks(), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Moves, PointerMoveTest,
+                         ::testing::Values(PointerPosition{1, -1}, PointerPosition{20, -20},
+                                           PointerPosition{-7, 7}, PointerPosition{1, 0},
+                                           PointerPosition{0, -1}));
 
 TEST_F(ClickRunTest, ButtonChangeDuringRunChangesClicksNotSummary) {
     window.buttonOption = 0;
@@ -233,9 +270,9 @@ TEST_F(ClickRunTest, ButtonChangeDuringRunChangesClicksNotSummary) {
     fastTicks(1);
     window.buttonOption = 1;
     fastTicks(1);
-    const std::vector<quint32> expected{MouseFlag::LeftDown,   MouseFlag::LeftUp,
-                                        MouseFlag::MiddleDown, MouseFlag::MiddleUp,
-                                        MouseFlag::RightDown,  MouseFlag::RightUp};
+    const std::vector<ButtonEvent> expected{
+        {MouseButton::Left, true},    {MouseButton::Left, false}, {MouseButton::Middle, true},
+        {MouseButton::Middle, false}, {MouseButton::Right, true}, {MouseButton::Right, false}};
     EXPECT_EQ(fakes.mouse.events, expected);
     press();
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -254,8 +291,7 @@ TEST_F(ClickRunTest, ModeSwitchDuringRunKeepsTheStartedTimer) {
 
 TEST_F(ClickRunTest, CountGoesPast16Bits) {
     press();
-    window.count = QStringLiteral("32766");
-    fastTicks(3);
+    fastTicks(32769);
     EXPECT_EQ(window.count, "32769");
     EXPECT_TRUE(fakes.dialogs.messages.empty());
     EXPECT_EQ(window.caption, kStop);
@@ -263,13 +299,13 @@ TEST_F(ClickRunTest, CountGoesPast16Bits) {
 
 TEST_F(ClickRunTest, NextRunStartsAfresh) {
     window.amountOn = 1;
-    window.labels[AmountRow] = "2";
+    window.setValue(AmountRow, 2);
     press();
     fastTicks(5);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
-    fakes.mouse.position = {1, 1}; // a new place for the second run
+    fakes.mouse.place = {1, 1}; // a new place for the second run
     press();
-    EXPECT_EQ(*run.mouseStuff().StartCursorSum, 2);
+    EXPECT_EQ(*run.mouseStuff().StartCursorPos, (PointerPosition{1, 1}));
     fastTicks(5);
     EXPECT_EQ(clicks(), 4);
     EXPECT_EQ(fakes.dialogs.messages.size(), 2u);
@@ -278,7 +314,7 @@ TEST_F(ClickRunTest, NextRunStartsAfresh) {
 TEST_F(ClickRunTest, TicksAfterTheStopDoNothing) {
     press();
     press();
-    fakes.mouse.position = {5, 5};
+    fakes.mouse.place = {5, 5};
     EXPECT_FALSE(window.timer1.tick());
     EXPECT_FALSE(window.timer3.tick());
     // Even ticks delivered late, after their timer was turned off, do nothing.
@@ -290,8 +326,8 @@ TEST_F(ClickRunTest, TicksAfterTheStopDoNothing) {
     EXPECT_EQ(window.caption, kStart);
 }
 
-// Slow mode: the clock ticks once a second and a click comes when the elapsed time
-// equals the period.
+// Slow mode: the clock ticks once a second and a click comes each time a whole period of
+// hours x 3600 + minutes x 60 + seconds has passed.
 struct SlowCase {
     const char* name;
     int hours, minutes, seconds;
@@ -316,19 +352,21 @@ TEST_P(SlowPeriodTest, ClicksOncePerPeriod) {
     EXPECT_EQ(window.caption, kStop);
 }
 
-INSTANTIATE_TEST_SUITE_P(Periods, SlowPeriodTest,
-                         ::testing::Values(SlowCase{"OneSecond", 0, 0, 1, 4, {1, 2, 3, 4}},
-                                           SlowCase{"OneMinute", 0, 1, 0, 130, {60, 120}},
-                                           SlowCase{"MinuteAndSeconds", 0, 1, 5, 140, {65, 130}},
-                                           SlowCase{"OneHour", 1, 0, 0, 7300, {3600, 7200}},
-                                           SlowCase{"SixtySecondsNeverClicks", 0, 0, 60, 7300, {}},
-                                           SlowCase{"SixtyMinutesNeverClicks", 0, 60, 0, 7300, {}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Periods, SlowPeriodTest,
+    ::testing::Values(SlowCase{"OneSecond", 0, 0, 1, 4, {1, 2, 3, 4}},
+                      SlowCase{"OneMinute", 0, 1, 0, 130, {60, 120}},
+                      SlowCase{"MinuteAndSeconds", 0, 1, 5, 140, {65, 130}},
+                      SlowCase{"OneHour", 1, 0, 0, 7300, {3600, 7200}},
+                      SlowCase{"SixtySecondsIsAMinute", 0, 0, 60, 130, {60, 120}},
+                      SlowCase{"SixtyMinutesIsAnHour", 0, 60, 0, 7300, {3600, 7200}},
+                      SlowCase{"AllRowsAtSixty", 60, 60, 60, 223000, {219660}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClickRunTest, SlowAmountStopsAtTheTickAfterTheLastClick) {
     chooseSlow(0, 0, 1);
     window.amountOn = 1;
-    window.labels[AmountRow] = "3";
+    window.setValue(AmountRow, 3);
     press();
     slowTicks(3);
     EXPECT_EQ(clicks(), 3);
@@ -342,40 +380,39 @@ TEST_F(ClickRunTest, SlowAmountStopsAtTheTickAfterTheLastClick) {
     EXPECT_FALSE(anyTimerOn());
 }
 
-TEST_F(ClickRunTest, SlowPeriodShortenedBelowElapsedNeverClicks) {
+TEST_F(ClickRunTest, SlowPeriodShortenedBelowElapsedClicksAtTheNextSecond) {
     chooseSlow(0, 0, 30);
     press();
     slowTicks(20);
     window.setValue(SecondsRow, 10);
-    slowTicks(100);
-    EXPECT_EQ(clicks(), 0);
-}
-
-TEST_F(ClickRunTest, SlowLabelWithLeadingZeroNeverMatches) {
-    chooseSlow(0, 0, 5);
-    window.labels[SecondsRow] = QStringLiteral("05");
-    press();
-    slowTicks(20);
-    EXPECT_EQ(clicks(), 0);
+    std::vector<int> clickTicks;
+    for (int t = 21; t <= 45; ++t) {
+        const int before = clicks();
+        window.timer2.tick();
+        if (clicks() != before)
+            clickTicks.push_back(t);
+    }
+    EXPECT_EQ(clickTicks, (std::vector<int>{21, 31, 41}));
 }
 
 TEST_F(ClickRunTest, SlowClickIsNotMadeAfterAMove) {
     chooseSlow(0, 0, 2);
     press();
     slowTicks(1);
-    fakes.mouse.position = {0, 0};
+    fakes.mouse.place = {0, 0};
     slowTicks(1);
     EXPECT_EQ(clicks(), 0);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
 }
 
-TEST_F(ClickRunTest, FastIntervalComesFromTheSpeedLabel) {
-    window.scroll[SpeedRow] = 7;
-    window.labels[SpeedRow] = QStringLiteral("07"); // as typed, equal to the scroll value
+TEST_F(ClickRunTest, SlowPeriodSetToNothingDuringARunMakesNoClick) {
+    chooseSlow(0, 0, 2);
     press();
-    EXPECT_EQ(window.timer1.interval(), 7);
-    EXPECT_EQ(run.DelayText, "07th / second");
+    window.setValue(SecondsRow, 0);
+    slowTicks(10);
+    EXPECT_EQ(clicks(), 0);
+    EXPECT_EQ(window.caption, kStop);
 }
 
 } // namespace

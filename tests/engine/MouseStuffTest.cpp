@@ -1,6 +1,5 @@
 #include "engine/MouseStuff.h"
 #include "fakes/FakeMouse.h"
-#include "fakes/FakeRunWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -9,50 +8,37 @@ namespace {
 
 struct ButtonCase {
     int code;
-    quint32 press;
-    quint32 release;
+    std::vector<ButtonEvent> events;
 };
 
 class ClickButtonTest : public ::testing::TestWithParam<ButtonCase> {};
 
-TEST_P(ClickButtonTest, PressesReleasesAndCountsOne) {
+TEST_P(ClickButtonTest, PressesThenReleasesTheButtonOfTheCode) {
     const ButtonCase& c = GetParam();
     FakeMouse mouse;
-    FakeRunWindow window;
-    window.count = QStringLiteral("41");
-    MouseStuff stuff(mouse);
-    stuff.ClickButton(c.code, window);
-    EXPECT_EQ(mouse.events, (std::vector<quint32>{c.press, c.release}));
-    EXPECT_EQ(window.count, "42");
+    MouseStuff(mouse).ClickButton(c.code);
+    EXPECT_EQ(mouse.events, c.events);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, ClickButtonTest,
-                         ::testing::Values(ButtonCase{1, 0x0002, 0x0004},
-                                           ButtonCase{2, 0x0008, 0x0010},
-                                           ButtonCase{4, 0x0020, 0x0040}, ButtonCase{3, 0, 0},
-                                           ButtonCase{0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ClickButtonTest,
+    ::testing::Values(ButtonCase{1, {{MouseButton::Left, true}, {MouseButton::Left, false}}},
+                      ButtonCase{2, {{MouseButton::Right, true}, {MouseButton::Right, false}}},
+                      ButtonCase{4, {{MouseButton::Middle, true}, {MouseButton::Middle, false}}},
+                      ButtonCase{3, {}}, ButtonCase{0, {}}, ButtonCase{-1, {}}));
 
-TEST(MouseStuffTest, CursorSumRecordsOnlyTheFirstReading) {
+TEST(MouseStuffTest, CursorPosRecordsOnlyTheFirstReading) {
     FakeMouse mouse;
     MouseStuff stuff(mouse);
-    mouse.position = {100, 200};
-    EXPECT_EQ(stuff.CursorSum(), 300);
-    mouse.position = {150, 150};
-    EXPECT_EQ(stuff.CursorSum(), 300);
-    mouse.position = {10, 20};
-    EXPECT_EQ(stuff.CursorSum(), 30);
-    ASSERT_TRUE(stuff.StartCursorSum.has_value());
-    EXPECT_EQ(*stuff.StartCursorSum, 300);
-    stuff.StartCursorSum.reset();
-    EXPECT_EQ(stuff.CursorSum(), 30);
-    EXPECT_EQ(*stuff.StartCursorSum, 30);
-}
-
-TEST(MouseStuffTest, NegativeCoordinatesOfALeftScreenAddUp) {
-    FakeMouse mouse;
-    MouseStuff stuff(mouse);
-    mouse.position = {-1920, 40};
-    EXPECT_EQ(stuff.CursorSum(), -1880);
+    mouse.place = {100, 200};
+    EXPECT_EQ(stuff.CursorPos(), (PointerPosition{100, 200}));
+    mouse.place = {150, 150};
+    EXPECT_EQ(stuff.CursorPos(), (PointerPosition{150, 150}));
+    ASSERT_TRUE(stuff.StartCursorPos.has_value());
+    EXPECT_EQ(*stuff.StartCursorPos, (PointerPosition{100, 200}));
+    stuff.StartCursorPos.reset();
+    stuff.CursorPos();
+    EXPECT_EQ(*stuff.StartCursorPos, (PointerPosition{150, 150}));
 }
 
 } // namespace

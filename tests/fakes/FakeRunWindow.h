@@ -14,9 +14,7 @@ public:
     bool isDelayOptionSelected(int index) const override { return delayOption == index; }
     bool isButtonOptionSelected(int index) const override { return buttonOption == index; }
     int scrollValue(int row) const override { return scroll.at(row); }
-    QString valueText(int row) const override { return labels.at(row); }
     int amountSwitch() const override { return amountOn; }
-    QString clickCountText() const override { return count; }
     void setClickCountText(const QString& text) override { count = text; }
     QString startCaption() const override { return caption; }
     void setStartCaption(const QString& text) override { caption = text; }
@@ -27,20 +25,13 @@ public:
         return which == RunTimer::Timer1 ? timer1 : which == RunTimer::Timer2 ? timer2 : timer3;
     }
 
-    // Sets a row's scroll value and its label together, as the window's change rule does.
-    void setValue(int row, int value) {
-        scroll.at(row) = value;
-        labels.at(row) = QString::number(value);
-    }
+    void setValue(int row, int value) { scroll.at(row) = value; }
 
     int delayOption = 1;  // 0 slow, 1 fast
     int buttonOption = 0; // 0 left, 1 right, 2 middle
     std::array<int, kValueRows> scroll{0, 0, 1, 100, 0};
-    std::array<QString, kValueRows> labels{QStringLiteral("0"), QStringLiteral("0"),
-                                           QStringLiteral("1"), QStringLiteral("100"),
-                                           QStringLiteral("0")};
     int amountOn = 0;
-    QString count = QStringLiteral("0");
+    QString count = QStringLiteral("0"); // TimeLbl as shown
     QString caption = ClickRun::kStartCaption;
     FakeTickSource timer1;
     FakeTickSource timer2;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -72,17 +73,43 @@ TEST(IniSettingsStoreTest, ReadOnlyFolderFailsWithTheFileNamed) {
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST(IniSettingsStoreTest, FolderThatIsAFileFailsWithTheFileNamed) {
-    // Works as root too: nobody can create a folder where a file stands.
+// Places that root cannot write either: a file where the folder should be, a folder where
+// the file should be. The message says which, and names the place.
+struct BlockedPlaceCase {
+    const char* name;
+    const char* blocker; // made before the write
+    bool blockerIsFolder;
+    const char* settings; // the settings file, below the temporary folder
+    const char* saying;   // what the message must say
+};
+
+class BlockedSettingsPlaceTest : public ::testing::TestWithParam<BlockedPlaceCase> {};
+
+TEST_P(BlockedSettingsPlaceTest, FailsSayingWhatStandsInTheWay) {
+    const BlockedPlaceCase& c = GetParam();
     QTemporaryDir dir;
-    QFile blocker(dir.filePath("blocked"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    IniSettingsStore store(dir.filePath("blocked/Tivrel.ini"));
+    const QString blocker = dir.filePath(c.blocker);
+    if (c.blockerIsFolder) {
+        ASSERT_TRUE(QDir().mkpath(blocker));
+    } else {
+        QFile file(blocker);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     QString error;
-    EXPECT_FALSE(store.write("EULA", "TrialRead", "ACCEPTED", &error));
-    EXPECT_TRUE(error.contains("blocked")) << qPrintable(error);
+    EXPECT_FALSE(
+        IniSettingsStore(dir.filePath(c.settings)).write("EULA", "TrialRead", "ACCEPTED", &error));
+    EXPECT_TRUE(error.contains(blocker)) << qPrintable(error);
+    EXPECT_TRUE(error.contains(c.saying)) << qPrintable(error);
+    EXPECT_EQ(QFileInfo(blocker).isDir(), c.blockerIsFolder) << "the blocker is left as it was";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, BlockedSettingsPlaceTest,
+    ::testing::Values(BlockedPlaceCase{"FileForTheFolder", "blocked", false, "blocked/Tivrel.ini",
+                                       "cannot create the folder"},
+                      BlockedPlaceCase{"FolderForTheFile", "Tivrel.ini", true, "Tivrel.ini",
+                                       "a folder stands where the file should be"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LockFileInstanceLockTest, SecondCopyIsRefusedUntilTheFirstEnds) {
     QTemporaryDir dir;

@@ -156,8 +156,12 @@ const Reading kReadings[] = {
     {"HalfUpToEven", MinutesRow, 3, "13.5", 14, "14"},
     {"HalfToZero", MinutesRow, 3, "0.5", 0, "0"},
     {"BlanksAround", SecondsRow, 3, " 7 ", 7, "7"},
-    // The same number as the row already has leaves the answer as it was typed.
-    {"SameValueKeepsTyping", SecondsRow, 7, "07", 7, "07"},
+    // The label shows the number itself, also when it equals the row's present value.
+    {"SameValueLeadingZero", SecondsRow, 7, "07", 7, "7"},
+    {"SameValueBlank", AmountRow, 3, " 3", 3, "3"},
+    {"SameValuePlus", AmountRow, 3, "+3", 3, "3"},
+    {"SameValueFraction", SpeedRow, 30, "30.0", 30, "30"},
+    {"NewValueLeadingZeros", HoursRow, 0, "005", 5, "5"},
 };
 
 class ReadingTest : public Form1ParamTest<Reading> {};

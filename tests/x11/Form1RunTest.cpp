@@ -88,7 +88,7 @@ protected:
         platform = std::make_unique<Platform>(Platform{
             *mouse, dialogs, timeOfDay, stacking, [] { return std::make_unique<QtTickSource>(); },
             fakes.settings, fakes.files, fakes.instanceLock, fakes.trayIcon, fakes.systemMenu,
-            fakes.termination, fakes.platform.newShortcutShell, fakes.browser});
+            fakes.termination, fakes.startupEntry, fakes.browser});
         form = std::make_unique<Form1>(*platform);
         form->setStartingValues();
         // A real message box runs its own event loop: a timer still on would click, or
@@ -157,7 +157,7 @@ protected:
     // click of the run has reached the server, and a round trip on each recorder collects
     // them all.
     void clickEndMark(RecorderWindow& recorder, int code, unsigned xButton) {
-        mouse->mouseEvent(MouseStuff::pressFlag(code) | MouseStuff::releaseFlag(code));
+        MouseStuff(*mouse).ClickButton(code);
         const bool arrived = recorder.waitUntil(
             [xButton](const std::vector<ButtonRecord>& events) {
                 return !events.empty() && !events.back().press && events.back().button == xButton;

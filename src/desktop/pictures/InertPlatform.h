@@ -9,8 +9,9 @@ namespace tivrel::pictures {
 // Services that do nothing: the picture generator builds a main window only to draw it.
 class InertMouse final : public Mouse {
 public:
-    void mouseEvent(quint32) override {}
-    PointerPosition cursorPos() override { return {}; }
+    void press(MouseButton) override {}
+    void release(MouseButton) override {}
+    PointerPosition position() override { return {}; }
 };
 
 class InertDialogs final : public Dialogs {

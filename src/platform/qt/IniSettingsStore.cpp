@@ -35,6 +35,13 @@ bool IniSettingsStore::write(const QString& section, const QString& key, const Q
                          .arg(QDir::toNativeSeparators(file.absolutePath()));
         return false;
     }
+    if (file.isDir()) {
+        if (error)
+            *error = QStringLiteral("Tivrel cannot save its settings in \"%1\": a folder stands "
+                                    "where the file should be.")
+                         .arg(QDir::toNativeSeparators(m_path));
+        return false;
+    }
     QSettings settings(m_path, QSettings::IniFormat);
     settings.setValue(section + u'/' + key, value);
     settings.sync();

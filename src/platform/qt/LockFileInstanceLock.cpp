@@ -20,12 +20,9 @@ QString LockFileInstanceLock::defaultPath() {
 bool LockFileInstanceLock::acquire() {
     if (m_lock.isLocked())
         return true;
-    if (m_lock.tryLock(0))
-        return true;
-    // A lock left behind by a copy that was killed is taken over.
-    if (m_lock.error() == QLockFile::LockFailedError && m_lock.removeStaleLockFile())
-        return m_lock.tryLock(0);
-    return false;
+    // tryLock takes over a lock left behind by a copy that is gone, under QLockFile's own
+    // guard; removing it from here could delete a lock another copy has only just taken.
+    return m_lock.tryLock(0);
 }
 
 } // namespace tivrel

@@ -3,27 +3,22 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include <array>
-
 namespace tivrel {
 
 namespace {
 
-struct FlagToButton {
-    quint32 flag;
-    unsigned int button;
-    bool press;
-};
-
 // X numbers the buttons left 1, middle 2, right 3.
-constexpr std::array<FlagToButton, 6> kTransitions{{
-    {MouseFlag::LeftDown, 1, true},
-    {MouseFlag::LeftUp, 1, false},
-    {MouseFlag::RightDown, 3, true},
-    {MouseFlag::RightUp, 3, false},
-    {MouseFlag::MiddleDown, 2, true},
-    {MouseFlag::MiddleUp, 2, false},
-}};
+unsigned int xButton(MouseButton button) {
+    switch (button) {
+    case MouseButton::Left:
+        return 1;
+    case MouseButton::Middle:
+        return 2;
+    case MouseButton::Right:
+        break;
+    }
+    return 3;
+}
 
 } // namespace
 
@@ -62,19 +57,20 @@ X11Mouse::~X11Mouse() {
     XCloseDisplay(m_display);
 }
 
-void X11Mouse::mouseEvent(quint32 flags) {
-    bool sent = false;
-    for (const FlagToButton& t : kTransitions) {
-        if (flags & t.flag) {
-            XTestFakeButtonEvent(m_display, t.button, t.press ? True : False, CurrentTime);
-            sent = true;
-        }
-    }
-    if (sent)
-        XFlush(m_display);
+void X11Mouse::send(MouseButton button, bool press) {
+    XTestFakeButtonEvent(m_display, xButton(button), press ? True : False, CurrentTime);
+    XFlush(m_display);
 }
 
-PointerPosition X11Mouse::cursorPos() {
+void X11Mouse::press(MouseButton button) {
+    send(button, true);
+}
+
+void X11Mouse::release(MouseButton button) {
+    send(button, false);
+}
+
+PointerPosition X11Mouse::position() {
     Window root = 0;
     Window child = 0;
     int rootX = 0;

@@ -19,11 +19,13 @@ public:
     static std::unique_ptr<X11Mouse> open(QString* error);
     ~X11Mouse() override;
 
-    void mouseEvent(quint32 flags) override;
-    PointerPosition cursorPos() override;
+    void press(MouseButton button) override;
+    void release(MouseButton button) override;
+    PointerPosition position() override;
 
 private:
     explicit X11Mouse(_XDisplay* display);
+    void send(MouseButton button, bool press);
     _XDisplay* m_display;
 };
 
