@@ -102,7 +102,7 @@ int runEngine(int argc, char** argv) {
     Platform& real = native->platform();
     Platform platform{real.mouse,         dialogs,         real.timeOfDay,   real.stacking,
                       real.newTickSource, real.settings,   real.files,       real.instanceLock,
-                      real.trayIcon,      real.systemMenu, real.termination, real.newShortcutShell,
+                      real.trayIcon,      real.systemMenu, real.termination, real.startupEntry,
                       real.browser};
 
     Form1 form(platform);

@@ -1,6 +1,15 @@
 #include "platform/FileSystem.h"
 
+#include <QDir>
+
 namespace tivrel {
+
+QString FileSystem::programFile(const QString& name) {
+    const QString folder = programFolder();
+    if (folder.endsWith(u'/') || folder.endsWith(QDir::separator()))
+        return folder + name;
+    return folder + u'/' + name;
+}
 
 QStringList splitTextLines(const QString& text) {
     QStringList lines;

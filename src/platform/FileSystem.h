@@ -7,20 +7,18 @@
 
 namespace tivrel {
 
-// Files as the program names them. The program keeps Windows-style paths in its logic
-// ("C:\...\Startup\Tivrel.lnk", program folder + "\EULA.txt"); each backend maps them to
-// its own system.
+// The program's own files, by this system's paths.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // The folder of the running program, without a trailing separator except at a root.
     virtual QString programFolder() = 0;
-    // True when the path names an existing plain file that is not hidden; never fails.
-    virtual bool fileExists(const QString& path) = 0;
     // The lines of a text file, or nothing with a message naming the file and the reason.
     virtual std::optional<QStringList> readTextLines(const QString& path, QString* error) = 0;
-    // Deletes one file; false with a reason when it cannot.
-    virtual bool deleteFile(const QString& path, QString* error) = 0;
+
+    // A file beside the program: the program folder as it is, whatever characters its name
+    // holds, then one separator and the name.
+    QString programFile(const QString& name);
 };
 
 // Splits text into lines: a line ends at CR, CR LF or LF; the break is not part of it, and

@@ -7,7 +7,7 @@
 #include "platform/Mouse.h"
 #include "platform/NotificationIcon.h"
 #include "platform/SettingsStore.h"
-#include "platform/ShortcutShell.h"
+#include "platform/StartupEntry.h"
 #include "platform/SystemMenu.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TickSource.h"
@@ -33,8 +33,7 @@ struct Platform {
     NotificationIcon& trayIcon;
     SystemMenu& systemMenu;
     TerminationSignals& termination;
-    // The system's shortcut maker; may give nothing where the system has none.
-    std::function<std::unique_ptr<ShortcutShell>()> newShortcutShell;
+    StartupEntry& startupEntry;
     Browser& browser;
 };
 

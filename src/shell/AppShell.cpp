@@ -59,9 +59,8 @@ std::optional<int> AppShell::Form_Load() {
     case DisclaimerGate::Failed:
         return 1;
     }
-    m_shortcutShell = m_platform.newShortcutShell();
-    m_shortcut = std::make_unique<StartupShortcut>(*m_form.Startupatlogonmnu, m_platform.files,
-                                                   m_platform.dialogs, m_shortcutShell.get());
+    m_shortcut = std::make_unique<StartupShortcut>(*m_form.Startupatlogonmnu,
+                                                   m_platform.startupEntry, m_platform.dialogs);
     RemoveCloseItem(m_form, m_platform.systemMenu);
     m_form.setStartingValues();
     m_tray.AddTrayIcon(m_form, *m_form.optioinsmnu);

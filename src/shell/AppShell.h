@@ -16,7 +16,6 @@ namespace tivrel {
 class Form1;
 class Form2;
 class Form3;
-class ShortcutShell;
 struct Platform;
 
 // How the shell shows its modal windows and menus and ends the event loop; the tests
@@ -70,7 +69,6 @@ private:
     TrayIcon m_tray;
     InformationWindow m_information;
     std::function<void(int)> m_quit;
-    std::unique_ptr<ShortcutShell> m_shortcutShell;
     std::unique_ptr<StartupShortcut> m_shortcut;
     bool m_loaded = false;
     bool m_closing = false;

@@ -12,7 +12,7 @@ DisclaimerGate::DisclaimerGate(SettingsStore& settings, FileSystem& files, Dialo
     : m_settings(settings), m_files(files), m_dialogs(dialogs), m_showModal(std::move(showModal)) {}
 
 QString DisclaimerGate::termsPath() const {
-    return m_files.programFolder() + QStringLiteral("\\EULA.txt");
+    return m_files.programFile(QStringLiteral("EULA.txt"));
 }
 
 bool DisclaimerGate::accepted() {

@@ -30,7 +30,7 @@ public:
 
     // interrupted tells whether the system asked the program to end meanwhile.
     Result run(QWidget* owner, const std::function<bool()>& interrupted);
-    // The terms file: the program folder followed by "\EULA.txt".
+    // The terms file: "EULA.txt" beside the program.
     QString termsPath() const;
 
 private:

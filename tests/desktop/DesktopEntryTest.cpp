@@ -1,11 +1,9 @@
 #include "desktop/StartupShortcut.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/Unprivileged.h"
-#include "platform/linux/DesktopEntryShortcutShell.h"
-#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/XdgAutostartEntry.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -25,7 +23,7 @@ struct QuoteCase {
 class ExecQuotingTest : public ::testing::TestWithParam<QuoteCase> {};
 
 TEST_P(ExecQuotingTest, QuotesAsDesktopEntriesRequire) {
-    EXPECT_EQ(DesktopEntryShortcutShell::execQuoted(QString::fromUtf8(GetParam().program)),
+    EXPECT_EQ(XdgAutostartEntry::execQuoted(QString::fromUtf8(GetParam().program)),
               QString::fromUtf8(GetParam().exec));
 }
 
@@ -37,134 +35,191 @@ INSTANTIATE_TEST_SUITE_P(
                       QuoteCase{"/opt/$HOME/tivrel", R"("/opt/\\$HOME/tivrel")"},
                       QuoteCase{"/opt/`x`/tivrel", R"("/opt/\\`x\\`/tivrel")"},
                       QuoteCase{"/opt/a\\b/tivrel", R"("/opt/a\\\\b/tivrel")"},
-                      QuoteCase{"/opt/100%/tivrel", R"("/opt/100%%/tivrel")"}));
+                      QuoteCase{"/opt/100%/tivrel", R"("/opt/100%%/tivrel")"},
+                      QuoteCase{"/opt/line\nbreak/tivrel", R"("/opt/line\nbreak/tivrel")"},
+                      QuoteCase{"/opt/a\tb\rc/tivrel", R"("/opt/a\tb\rc/tivrel")"}));
 
-// The real writer into an autostart folder of a temporary XDG_CONFIG_DIRS.
-class AutostartFolderTest : public ::testing::Test {
+// Points the all-users and the user's own configuration folders into a temporary folder,
+// open to the unprivileged user, and puts the environment back afterwards.
+class AutostartFolders : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_saved = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_DIRS", (dir.path() + "/xdg:/etc/xdg").toLocal8Bit());
+        ASSERT_TRUE(root.isValid());
+        m_savedDirs = qgetenv("XDG_CONFIG_DIRS");
+        m_savedHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_DIRS", (root.path() + "/xdg:/etc/xdg").toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
+        for (const QString& folder : {root.path(), xdg(), config()})
+            ASSERT_TRUE(QDir().mkpath(folder) && makeOpenToAll(folder));
     }
-    void TearDown() override { qputenv("XDG_CONFIG_DIRS", m_saved); }
+    void TearDown() override {
+        for (const QString& folder : {root.path(), xdg(), config(), allUsers(), own()})
+            makeOpenToAll(folder);
+        restore("XDG_CONFIG_DIRS", m_savedDirs);
+        restore("XDG_CONFIG_HOME", m_savedHome);
+    }
+    static void restore(const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
 
-    QString entryPath() const { return dir.path() + "/xdg/autostart/Tivrel.desktop"; }
+    QString xdg() const { return root.path() + "/xdg"; }
+    QString config() const { return root.path() + "/config"; }
+    QString allUsers() const { return xdg() + "/autostart"; }
+    QString own() const { return config() + "/autostart"; }
+    QString allUsersEntry() const { return allUsers() + "/Tivrel.desktop"; }
+    QString ownEntry() const { return own() + "/Tivrel.desktop"; }
 
-    QTemporaryDir dir;
-    QByteArray m_saved;
-    QAction item{QStringLiteral("Place shortcut in startup")};
-    FakeDialogs dialogs;
-    LinuxFileSystem files;
-    DesktopEntryShortcutShell shell;
-    StartupShortcut shortcut{item, files, dialogs, &shell};
+    QTemporaryDir root;
+    QByteArray m_savedDirs;
+    QByteArray m_savedHome;
 };
 
-TEST_F(AutostartFolderTest, WritesAValidEntryAndRemovesIt) {
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
-    shortcut.Startupatlogonmnu_Click();
-    ASSERT_TRUE(QFile::exists(entryPath()));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(item.text(), "Remove shortcut from startup");
-    QFile entry(entryPath());
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(entry.readAll());
-    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(text.contains("\nType=Application\n"));
-    EXPECT_TRUE(text.contains("\nName=Tivrel\n"));
-    EXPECT_TRUE(text.contains("\nExec=\"" + QCoreApplication::applicationDirPath() + "/tivrel\"\n"))
-        << qPrintable(text);
-
+// The entry's text read back, and what the desktop's own validator says of it.
+QString validatorComplaint(const QString& entry) {
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    if (!validator.isEmpty()) {
-        QProcess validate;
-        validate.start(validator, {entryPath()});
-        ASSERT_TRUE(validate.waitForFinished(30000));
-        EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().constData();
-        EXPECT_TRUE(validate.readAllStandardOutput().trimmed().isEmpty());
-    } else {
-        ADD_FAILURE() << "desktop-file-validate is not installed";
-    }
-
-    shortcut.showState();
-    EXPECT_EQ(item.text(), "Remove shortcut from startup");
-    shortcut.Startupatlogonmnu_Click();
-    EXPECT_FALSE(QFile::exists(entryPath()));
-    EXPECT_EQ(item.text(), "Place shortcut in startup");
+    if (validator.isEmpty())
+        return "desktop-file-validate is not installed";
+    QProcess validate;
+    validate.start(validator, {entry});
+    if (!validate.waitForFinished(30000))
+        return "desktop-file-validate did not finish";
+    const QByteArray said = validate.readAllStandardOutput().trimmed();
+    if (validate.exitCode() != 0 || !said.isEmpty())
+        return QString::fromUtf8(said);
+    return {};
 }
 
-TEST_F(AutostartFolderTest, MissingFolderGivesTheFolderMessage) {
-    shortcut.Startupatlogonmnu_Click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("Bad \"All Users\" folder:"));
-    EXPECT_EQ(item.text(), "Place shortcut in startup");
-    EXPECT_FALSE(QFile::exists(entryPath()));
+class EntryForProgramTest : public AutostartFolders,
+                            public ::testing::WithParamInterface<const char*> {};
+
+// Whatever the program folder is called, the entry is one a desktop accepts and it starts
+// that very program.
+TEST_P(EntryForProgramTest, IsValidAndStartsTheProgramThatWroteIt) {
+    const QString program = QString::fromUtf8(GetParam());
+    ASSERT_TRUE(QDir().mkpath(allUsers()));
+    XdgAutostartEntry entry(program);
+    QString error;
+    ASSERT_TRUE(entry.place(&error)) << qPrintable(error);
+    QFile file(allUsersEntry());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\nName=Tivrel\n"));
+    EXPECT_TRUE(text.contains("\nExec=" + XdgAutostartEntry::execQuoted(program) + "\n"))
+        << qPrintable(text);
+    EXPECT_EQ(validatorComplaint(allUsersEntry()), QString()) << qPrintable(text);
 }
 
-TEST_F(AutostartFolderTest, FolderThatCannotBeWrittenGivesTheFolderMessage) {
-    // A file where the autostart folder should be stops even root from writing there.
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg"));
-    QFile blocker(dir.path() + "/xdg/autostart");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    shortcut.Startupatlogonmnu_Click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("Bad \"All Users\" folder:"));
-    EXPECT_EQ(item.text(), "Place shortcut in startup");
-}
+INSTANTIATE_TEST_SUITE_P(Programs, EntryForProgramTest,
+                         ::testing::Values("/usr/lib/tivrel/tivrel", "/opt/my apps/clicker",
+                                           "/opt/back\\slash/tivrel", "/opt/line\nbreak/tivrel",
+                                           "/opt/tab\there/cr\rthere/tivrel",
+                                           "/opt/\"$HOME\" `x` 100%/tivrel",
+                                           "/opt/caf\xc3\xa9/tivrel"));
 
-// What one click of the item does for a user who may not change the autostart folder.
-QString clickUnprivileged(const QString& entry) {
-    QAction item{QStringLiteral("Place shortcut in startup")};
+enum class Folder { Writable, ReadOnly, Missing };
+
+// One click of the item as a user without special rights, reported as
+// "<caption before>|<caption after>|<entries left>|<message title>|<message's first line>".
+QString clickAsUser(const QString& allUsersEntry, const QString& ownEntry) {
+    QAction item;
     FakeDialogs dialogs;
-    LinuxFileSystem files;
-    DesktopEntryShortcutShell shell;
-    StartupShortcut shortcut{item, files, dialogs, &shell};
+    XdgAutostartEntry entry(QStringLiteral("/usr/lib/tivrel/tivrel"));
+    StartupShortcut shortcut(item, entry, dialogs);
+    shortcut.showState();
+    QString outcome = item.text();
     shortcut.Startupatlogonmnu_Click();
-    QString outcome = item.text() + u'|' + (QFile::exists(entry) ? "entry" : "no entry");
+    outcome += u'|' + item.text() + u'|';
+    outcome += QFile::exists(allUsersEntry) ? "all users" : "";
+    outcome += QFile::exists(ownEntry) ? "+own" : "";
     for (const auto& message : dialogs.messages)
-        outcome += u'|' + message.title + u'|' + message.prompt.section(u'\r', 0, 0);
+        outcome += u'|' + message.title + u'|' + message.prompt;
     return outcome;
 }
 
-// One click as a user who may read but not change the autostart folder.
-std::optional<QString> clickInReadOnlyFolder(const QString& root, const QString& entry,
-                                             QString* whyNot) {
-    const QString folder = root + "/xdg/autostart";
-    if (!makeOpenToAll(root) || !makeOpenToAll(root + "/xdg") || !makeReadOnlyForAll(folder)) {
-        *whyNot = "cannot set the folders' permissions";
-        return std::nullopt;
+// The folders as a case sets them up, the entries already there, and one click.
+struct FolderCase {
+    const char* name;
+    Folder allUsers;
+    Folder ownConfig; // the folder that holds the user's own autostart folder
+    bool allUsersEntry;
+    bool ownEntry;
+    const char* outcome; // as clickAsUser reports it, up to the message's first line
+};
+
+class AutostartClickTest : public AutostartFolders,
+                           public ::testing::WithParamInterface<FolderCase> {
+protected:
+    void prepare(const FolderCase& c) {
+        if (c.allUsers != Folder::Missing || c.allUsersEntry) {
+            ASSERT_TRUE(QDir().mkpath(allUsers()) && makeOpenToAll(allUsers()));
+        }
+        if (c.ownEntry) {
+            ASSERT_TRUE(QDir().mkpath(own()) && makeOpenToAll(own()));
+        }
+        for (const auto& [wanted, path] :
+             {std::pair{c.allUsersEntry, allUsersEntry()}, std::pair{c.ownEntry, ownEntry()}}) {
+            QFile file(path);
+            if (wanted) {
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[Desktop Entry]\n"));
+            }
+        }
+        if (c.allUsers == Folder::ReadOnly) {
+            ASSERT_TRUE(makeReadOnlyForAll(allUsers()));
+        }
+        if (c.ownConfig == Folder::ReadOnly) {
+            ASSERT_TRUE(makeReadOnlyForAll(config()));
+            if (c.ownEntry) {
+                ASSERT_TRUE(makeReadOnlyForAll(own()));
+            }
+        }
     }
-    const auto outcome = runUnprivileged([&] { return clickUnprivileged(entry); }, whyNot);
-    makeOpenToAll(folder);
-    return outcome;
-}
+};
 
-TEST_F(AutostartFolderTest, ReadOnlyFolderGivesTheFolderMessage) {
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
+TEST_P(AutostartClickTest, PlacesWhereItMayAndCaptionMirrorsTheDisk) {
+    const FolderCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(prepare(c));
     QString whyNot;
-    const auto outcome = clickInReadOnlyFolder(dir.path(), entryPath(), &whyNot);
+    const auto outcome =
+        runUnprivileged([&] { return clickAsUser(allUsersEntry(), ownEntry()); }, &whyNot);
     ASSERT_TRUE(outcome) << qPrintable(whyNot);
-    EXPECT_EQ(*outcome, "Place shortcut in startup|no entry|Tivrel|Bad \"All Users\" folder:");
+    EXPECT_EQ(outcome->section(u'\r', 0, 0), QString::fromUtf8(c.outcome));
+    if (outcome->contains("Bad \"All Users\" folder:")) {
+        EXPECT_TRUE(outcome->contains("Should look like:  " + allUsers() + " or " + own()))
+            << qPrintable(*outcome);
+    }
 }
 
-TEST_F(AutostartFolderTest, EntryThatCannotBeDeletedGivesTheUnknownError) {
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
-    shortcut.Startupatlogonmnu_Click();
-    ASSERT_TRUE(QFile::exists(entryPath()));
-    QString whyNot;
-    const auto outcome = clickInReadOnlyFolder(dir.path(), entryPath(), &whyNot);
-    ASSERT_TRUE(outcome) << qPrintable(whyNot);
-    EXPECT_EQ(*outcome, "Place shortcut in startup|entry|Error|An unknown error has occured.");
-}
+const FolderCase kFolderCases[] = {
+    {"AllUsersWritable", Folder::Writable, Folder::Writable, false, false,
+     "Place shortcut in startup|Remove shortcut from startup|all users"},
+    {"AllUsersReadOnly", Folder::ReadOnly, Folder::Writable, false, false,
+     "Place shortcut in startup|Remove shortcut from startup|+own"},
+    {"AllUsersMissing", Folder::Missing, Folder::Writable, false, false,
+     "Place shortcut in startup|Remove shortcut from startup|+own"},
+    {"NeitherWritable", Folder::ReadOnly, Folder::ReadOnly, false, false,
+     "Place shortcut in startup|Place shortcut in startup||Tivrel|Bad \"All Users\" folder:"},
+    {"RemovesAllUsersEntry", Folder::Writable, Folder::Writable, true, false,
+     "Remove shortcut from startup|Place shortcut in startup|"},
+    {"RemovesOwnEntry", Folder::ReadOnly, Folder::Writable, false, true,
+     "Remove shortcut from startup|Place shortcut in startup|"},
+    {"RemovesBothEntries", Folder::Writable, Folder::Writable, true, true,
+     "Remove shortcut from startup|Place shortcut in startup|"},
+    {"AllUsersEntryStays", Folder::ReadOnly, Folder::Writable, true, false,
+     "Remove shortcut from startup|Remove shortcut from startup|all users|Error|"
+     "An unknown error has occured."},
+    {"OwnEntryGoesAllUsersEntryStays", Folder::ReadOnly, Folder::Writable, true, true,
+     "Remove shortcut from startup|Remove shortcut from startup|all users|Error|"
+     "An unknown error has occured."},
+    {"OwnEntryStays", Folder::Writable, Folder::ReadOnly, false, true,
+     "Remove shortcut from startup|Remove shortcut from startup|+own|Error|"
+     "An unknown error has occured."},
+};
 
-TEST_F(AutostartFolderTest, HiddenEntryCountsAsAbsent) {
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/xdg/autostart"));
-    EXPECT_FALSE(files.fileExists(StartupShortcut::kLinkPath));
-    QFile plain(entryPath());
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    EXPECT_TRUE(files.fileExists(StartupShortcut::kLinkPath));
-}
+INSTANTIATE_TEST_SUITE_P(Folders, AutostartClickTest, ::testing::ValuesIn(kFolderCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tivrel::test

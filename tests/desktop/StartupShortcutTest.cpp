@@ -8,95 +8,104 @@
 namespace tivrel::test {
 namespace {
 
-const QString kLink = StartupShortcut::kLinkPath;
+const QString kPlace = QStringLiteral("Place shortcut in startup");
+const QString kRemove = QStringLiteral("Remove shortcut from startup");
 
-class StartupShortcutTest : public ::testing::Test {
-protected:
-    StartupShortcut make(bool withShell = true) {
-        if (withShell)
-            m_shell = fakes.platform.newShortcutShell();
-        return StartupShortcut(item, fakes.files, fakes.dialogs,
-                               withShell ? m_shell.get() : nullptr);
-    }
-
-    FakePlatform fakes;
-    QAction item{QStringLiteral("Place shortcut in startup")};
-    std::unique_ptr<ShortcutShell> m_shell;
+// Where the entries are before a click, which folders refuse writes, and what one click
+// leaves: the entries, the caption and the title of the message shown ("" for none).
+struct ClickCase {
+    const char* name;
+    bool forAllUsers;
+    bool forThisUser;
+    bool allUsersReadOnly;
+    bool ownReadOnly;
+    bool afterForAllUsers;
+    bool afterForThisUser;
+    const char* message;
 };
 
-TEST_F(StartupShortcutTest, CaptionAtStartFollowsTheDisk) {
-    auto shortcut = make();
+class StartupClickTest : public ::testing::TestWithParam<ClickCase> {};
+
+// The caption after any click, whatever happened, names what the next click will do.
+TEST_P(StartupClickTest, CaptionMirrorsTheEntriesAfterTheClick) {
+    const ClickCase& c = GetParam();
+    FakePlatform fakes;
+    fakes.startupEntry.forAllUsers = c.forAllUsers;
+    fakes.startupEntry.forThisUser = c.forThisUser;
+    fakes.startupEntry.allUsersReadOnly = c.allUsersReadOnly;
+    fakes.startupEntry.ownReadOnly = c.ownReadOnly;
+    QAction item;
+    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
     shortcut.showState();
-    EXPECT_EQ(item.text(), "Place shortcut in startup");
-    fakes.files.existing.insert(kLink);
-    shortcut.showState();
-    EXPECT_EQ(item.text(), "Remove shortcut from startup");
-}
-
-TEST_F(StartupShortcutTest, TogglePlacesThenRemoves) {
-    auto shortcut = make();
-    shortcut.Startupatlogonmnu_Click();
-    EXPECT_EQ(fakes.shortcuts.saved,
-              QStringList{"C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup\\"
-                          "\\Tivrel.lnk -> C:\\Program Files\\Tivrel\\Tivrel.exe"});
-    EXPECT_EQ(item.text(), "Remove shortcut from startup");
-    EXPECT_TRUE(fakes.files.fileExists(kLink));
+    EXPECT_EQ(item.text(), c.forAllUsers || c.forThisUser ? kRemove : kPlace);
 
     shortcut.Startupatlogonmnu_Click();
-    EXPECT_FALSE(fakes.files.fileExists(kLink));
-    EXPECT_EQ(item.text(), "Place shortcut in startup");
-    EXPECT_TRUE(fakes.dialogs.messages.empty()) << "success is not reported";
-}
-
-TEST_F(StartupShortcutTest, TheDiskDecidesNotTheCaption) {
-    auto shortcut = make();
-    item.setText("Remove shortcut from startup"); // stale: someone removed the file
-    shortcut.Startupatlogonmnu_Click();
-    EXPECT_EQ(fakes.shortcuts.saved.size(), 1);
-    EXPECT_EQ(item.text(), "Remove shortcut from startup");
-}
-
-TEST_F(StartupShortcutTest, ProgramFolderAtARootIsJoinedPlainly) {
-    fakes.files.folder = QStringLiteral("C:\\");
-    auto shortcut = make();
-    shortcut.Startupatlogonmnu_Click();
-    ASSERT_EQ(fakes.shortcuts.saved.size(), 1);
-    EXPECT_TRUE(fakes.shortcuts.saved[0].endsWith(" -> C:\\\\Tivrel.exe"))
-        << qPrintable(fakes.shortcuts.saved[0]);
-}
-
-TEST_F(StartupShortcutTest, FailedWriteShowsTheFolderMessage) {
-    for (const bool withShell : {true, false}) {
-        fakes.dialogs.messages.clear();
-        fakes.shortcuts.failSaves = true;
-        auto shortcut = make(withShell);
-        shortcut.Startupatlogonmnu_Click();
+    EXPECT_EQ(fakes.startupEntry.forAllUsers, c.afterForAllUsers);
+    EXPECT_EQ(fakes.startupEntry.forThisUser, c.afterForThisUser);
+    EXPECT_EQ(item.text(), c.afterForAllUsers || c.afterForThisUser ? kRemove : kPlace);
+    if (*c.message == '\0') {
+        EXPECT_TRUE(fakes.dialogs.messages.empty()) << "success is not reported";
+    } else {
         ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
-        const ShownMessage& m = fakes.dialogs.messages[0];
-        EXPECT_EQ(m.prompt, "Bad \"All Users\" folder:\r\n\r\nShould look like:  C:\\Documents and "
-                            "Settings\\All Users\r\n\r\n* You must manually place a shortcut in "
-                            "the startup folder.");
-        EXPECT_EQ(m.title, "Tivrel");
-        EXPECT_EQ(m.icon, MessageIcon::None);
-        EXPECT_EQ(m.buttons, MessageButtons::Ok);
-        EXPECT_EQ(item.text(), "Place shortcut in startup");
+        EXPECT_EQ(fakes.dialogs.messages[0].title, c.message);
     }
 }
 
-TEST_F(StartupShortcutTest, FailedDeleteShowsTheUnknownErrorAndKeepsTheFile) {
-    fakes.files.existing.insert(kLink);
-    fakes.files.failDeletes = true;
-    auto shortcut = make();
+INSTANTIATE_TEST_SUITE_P(
+    Entries, StartupClickTest,
+    ::testing::Values(
+        ClickCase{"PlacedForAllUsers", false, false, false, false, true, false, ""},
+        ClickCase{"PlacedForThisUser", false, false, true, false, false, true, ""},
+        ClickCase{"NeitherFolderTakesIt", false, false, true, true, false, false, "Tivrel"},
+        ClickCase{"RemovedForAllUsers", true, false, false, true, false, false, ""},
+        ClickCase{"RemovedForThisUser", false, true, true, false, false, false, ""},
+        ClickCase{"BothRemoved", true, true, false, false, false, false, ""},
+        ClickCase{"AllUsersEntryStays", true, false, true, false, true, false, "Error"},
+        ClickCase{"OwnEntryStays", false, true, false, true, false, true, "Error"},
+        ClickCase{"OneOfTwoStays", true, true, true, false, true, false, "Error"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StartupShortcutTest, NoFolderMessageNamesTheFoldersOfThisSystem) {
+    FakePlatform fakes;
+    fakes.startupEntry.allUsersReadOnly = true;
+    fakes.startupEntry.ownReadOnly = true;
+    fakes.startupEntry.allUsersFolder = QStringLiteral("/srv/xdg/autostart");
+    fakes.startupEntry.ownFolder = QStringLiteral("/home/ann/.config/autostart");
+    QAction item;
+    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
+    shortcut.Startupatlogonmnu_Click();
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    const ShownMessage& m = fakes.dialogs.messages[0];
+    EXPECT_EQ(m.prompt, "Bad \"All Users\" folder:\r\n\r\nShould look like:  /srv/xdg/autostart or "
+                        "/home/ann/.config/autostart\r\n\r\n* You must manually place a shortcut "
+                        "in the startup folder.");
+    EXPECT_EQ(m.icon, MessageIcon::None);
+    EXPECT_EQ(m.buttons, MessageButtons::Ok);
+}
+
+TEST(StartupShortcutTest, FailedRemovalIsAnUnknownErrorAndTheNextClickTriesAgain) {
+    FakePlatform fakes;
+    fakes.startupEntry.forAllUsers = true;
+    fakes.startupEntry.allUsersReadOnly = true;
+    QAction item;
+    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
     shortcut.Startupatlogonmnu_Click();
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     EXPECT_EQ(fakes.dialogs.messages[0].prompt, "An unknown error has occured.");
-    EXPECT_EQ(fakes.dialogs.messages[0].title, "Error");
     EXPECT_EQ(fakes.dialogs.messages[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(item.text(), "Place shortcut in startup");
-    EXPECT_TRUE(fakes.files.fileExists(kLink));
-    fakes.files.failDeletes = false;
-    shortcut.Startupatlogonmnu_Click(); // the next click finds the file and tries again
-    EXPECT_FALSE(fakes.files.fileExists(kLink));
+    fakes.startupEntry.allUsersReadOnly = false;
+    shortcut.Startupatlogonmnu_Click();
+    EXPECT_EQ(fakes.startupEntry.calls, (QStringList{"remove", "remove"}));
+    EXPECT_EQ(item.text(), kPlace);
+}
+
+TEST(StartupShortcutTest, TheDiskDecidesNotTheCaption) {
+    FakePlatform fakes;
+    QAction item(kRemove); // stale: someone removed the entry meanwhile
+    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
+    shortcut.Startupatlogonmnu_Click();
+    EXPECT_EQ(fakes.startupEntry.calls, QStringList{"place"});
+    EXPECT_EQ(item.text(), kRemove);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeMouse.h"
 #include "fakes/FakeShellServices.h"
+#include "fakes/FakeStartupEntry.h"
 #include "fakes/FakeTickSource.h"
 #include "platform/Platform.h"
 #include "platform/TimeOfDay.h"
@@ -55,8 +56,7 @@ struct FakePlatform {
     FakeNotificationIcon trayIcon;
     FakeSystemMenu systemMenu;
     FakeTerminationSignals termination;
-    FakeShortcutShell::Record shortcuts{{}, false, &files};
-    bool shortcutShellAvailable = true;
+    FakeStartupEntry startupEntry;
     FakeBrowser browser;
     std::vector<FakeTickSource*> timers;
     Platform platform{mouse,
@@ -74,11 +74,7 @@ struct FakePlatform {
                       trayIcon,
                       systemMenu,
                       termination,
-                      [this]() -> std::unique_ptr<ShortcutShell> {
-                          if (!shortcutShellAvailable)
-                              return nullptr;
-                          return std::make_unique<FakeShortcutShell>(shortcuts);
-                      },
+                      startupEntry,
                       browser};
 };
 

@@ -5,7 +5,6 @@
 #include "platform/InstanceLock.h"
 #include "platform/NotificationIcon.h"
 #include "platform/SettingsStore.h"
-#include "platform/ShortcutShell.h"
 #include "platform/SystemMenu.h"
 #include "platform/TerminationSignals.h"
 
@@ -40,17 +39,10 @@ public:
     int writes = 0;
 };
 
-// Files in memory, by the paths the program uses.
+// Files in memory, by their paths.
 class FakeFileSystem final : public FileSystem {
 public:
-    // The same file, however many backslashes stand between the names.
-    static QString normal(QString path) {
-        while (path.contains(QStringLiteral("\\\\")))
-            path.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-        return path;
-    }
     QString programFolder() override { return folder; }
-    bool fileExists(const QString& path) override { return existing.contains(normal(path)); }
     std::optional<QStringList> readTextLines(const QString& path, QString* error) override {
         ++textReads;
         const auto it = texts.constFind(path);
@@ -61,20 +53,9 @@ public:
         }
         return splitTextLines(*it);
     }
-    bool deleteFile(const QString& path, QString* error) override {
-        if (failDeletes || !existing.contains(normal(path))) {
-            if (error)
-                *error = QStringLiteral("Permission denied");
-            return false;
-        }
-        existing.remove(normal(path));
-        return true;
-    }
 
-    QString folder = QStringLiteral("C:\\Program Files\\Tivrel");
-    QSet<QString> existing;
+    QString folder = QStringLiteral("/opt/tivrel");
     QHash<QString, QString> texts;
-    bool failDeletes = false;
     int textReads = 0;
 };
 
@@ -127,45 +108,6 @@ private:
         return *it;
     }
     QHash<const QWidget*, QStringList> menus;
-};
-
-// Records the shortcuts saved, as "<link path> -> <target>"; saving can be made to fail.
-class FakeShortcutShell final : public ShortcutShell {
-public:
-    struct Record {
-        QStringList saved;
-        bool failSaves = false;
-        FakeFileSystem* files = nullptr; // a saved shortcut appears here as an existing file
-    };
-    explicit FakeShortcutShell(Record& record) : m_record(record) {}
-    std::unique_ptr<Shortcut> CreateShortcut(const QString& linkPath) override {
-        class FakeShortcut final : public Shortcut {
-        public:
-            FakeShortcut(Record& record, QString path)
-                : m_record(record), m_path(std::move(path)) {}
-            void setTargetPath(const QString& target) override { m_target = target; }
-            bool Save(QString* error) override {
-                if (m_record.failSaves) {
-                    if (error)
-                        *error = QStringLiteral("no such folder");
-                    return false;
-                }
-                m_record.saved << m_path + QStringLiteral(" -> ") + m_target;
-                if (m_record.files)
-                    m_record.files->existing.insert(FakeFileSystem::normal(m_path));
-                return true;
-            }
-
-        private:
-            Record& m_record;
-            QString m_path;
-            QString m_target;
-        };
-        return std::make_unique<FakeShortcut>(m_record, linkPath);
-    }
-
-private:
-    Record& m_record;
 };
 
 class FakeBrowser final : public Browser {

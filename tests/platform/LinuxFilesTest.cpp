@@ -1,5 +1,4 @@
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/PathMapping.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,53 +31,44 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class PathMappingTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_saved = qgetenv("XDG_CONFIG_DIRS"); }
-    void TearDown() override { qputenv("XDG_CONFIG_DIRS", m_saved); }
-    QByteArray m_saved;
+// The real files in a program folder of the case's name.
+class ProgramFolderFiles final : public FileSystem {
+public:
+    explicit ProgramFolderFiles(QString folder) : m_folder(std::move(folder)) {}
+    QString programFolder() override { return m_folder; }
+    std::optional<QStringList> readTextLines(const QString& path, QString* error) override {
+        return m_real.readTextLines(path, error);
+    }
+
+private:
+    QString m_folder;
+    LinuxFileSystem m_real;
 };
 
-TEST_F(PathMappingTest, StartupLinkBecomesAnAutostartEntry) {
-    qputenv("XDG_CONFIG_DIRS", "/tmp/xdg-a:/etc/xdg");
-    const QString link = QStringLiteral(
-        "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup\\Tivrel.lnk");
-    EXPECT_EQ(toLocalPath(link), "/tmp/xdg-a/autostart/Tivrel.desktop");
-    // The writer's path has a doubled backslash before the name; it is the same file.
-    const QString doubled = QStringLiteral(
-        "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup\\\\Tivrel.lnk");
-    EXPECT_EQ(toLocalPath(doubled), "/tmp/xdg-a/autostart/Tivrel.desktop");
-}
+class ProgramFolderNameTest : public ::testing::TestWithParam<const char*> {};
 
-TEST_F(PathMappingTest, AutostartFolderDefaultsToEtcXdg) {
-    qunsetenv("XDG_CONFIG_DIRS");
-    EXPECT_EQ(autostartFolder(), "/etc/xdg/autostart");
-    qputenv("XDG_CONFIG_DIRS", "/opt/conf/");
-    EXPECT_EQ(autostartFolder(), "/opt/conf/autostart");
-}
-
-TEST_F(PathMappingTest, ProgramFolderPathsKeepTheirFolder) {
-    EXPECT_EQ(toLocalPath("/usr/lib/tivrel\\EULA.txt"), "/usr/lib/tivrel/EULA.txt");
-    EXPECT_EQ(toLocalPath("/\\EULA.txt"), "/EULA.txt");
-    EXPECT_EQ(toLocalPath("/opt/tivrel\\Tivrel.exe"), "/opt/tivrel/tivrel");
-    EXPECT_EQ(toLocalPath("/\\Tivrel.exe"), "/tivrel");
-}
-
-TEST(LinuxFileSystemTest, OnlyVisiblePlainFilesExist) {
+// A file beside the program is found whatever characters the folder's name holds.
+TEST_P(ProgramFolderNameTest, FileBesideTheProgramIsFound) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    for (const char* name : {"plain.lnk", ".hidden.lnk"}) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.lnk"));
-    LinuxFileSystem files;
-    EXPECT_TRUE(files.fileExists(dir.filePath("plain.lnk")));
-    EXPECT_FALSE(files.fileExists(dir.filePath(".hidden.lnk")));
-    EXPECT_FALSE(files.fileExists(dir.filePath("folder.lnk")));
-    EXPECT_FALSE(files.fileExists(dir.filePath("missing.lnk")));
-    EXPECT_FALSE(files.fileExists(QStringLiteral("Z:\\no\\such\\drive\\x.lnk")));
-    EXPECT_FALSE(files.fileExists(QString()));
+    const QString folder = dir.filePath(QString::fromUtf8(GetParam()));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile terms(folder + "/EULA.txt");
+    ASSERT_TRUE(terms.open(QIODevice::WriteOnly) && terms.write("Terms\r\n"));
+    terms.close();
+    ProgramFolderFiles files(folder);
+    QString error;
+    const auto lines = files.readTextLines(files.programFile("EULA.txt"), &error);
+    ASSERT_TRUE(lines) << qPrintable(error);
+    EXPECT_EQ(*lines, QStringList{"Terms"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ProgramFolderNameTest,
+                         ::testing::Values("plain", "back\\slash", "ends in a backslash\\",
+                                           "line\nbreak", "tab\tand\rcr"));
+
+TEST(ProgramFileTest, AtTheRootNoSeparatorIsAdded) {
+    EXPECT_EQ(ProgramFolderFiles("/").programFile("EULA.txt"), "/EULA.txt");
 }
 
 TEST(LinuxFileSystemTest, ReadsLinesAndNamesAFileItCannotRead) {
@@ -90,28 +80,15 @@ TEST(LinuxFileSystemTest, ReadsLinesAndNamesAFileItCannotRead) {
     f.close();
     LinuxFileSystem files;
     QString error;
-    const auto lines = files.readTextLines(dir.path() + "\\EULA.txt", &error);
+    const auto lines = files.readTextLines(dir.filePath("EULA.txt"), &error);
     ASSERT_TRUE(lines.has_value()) << qPrintable(error);
     EXPECT_EQ(lines->size(), 4);
     EXPECT_EQ(lines->at(1), QString::fromUtf8("Second \xc3\xa9"));
     EXPECT_TRUE(lines->at(3).startsWith("bad "));
 
-    EXPECT_FALSE(files.readTextLines(dir.path() + "\\missing.txt", &error).has_value());
+    EXPECT_FALSE(files.readTextLines(dir.filePath("missing.txt"), &error).has_value());
     EXPECT_TRUE(error.contains("missing.txt")) << qPrintable(error);
     EXPECT_FALSE(files.readTextLines(dir.path(), &error).has_value()) << "a folder is not text";
-}
-
-TEST(LinuxFileSystemTest, DeleteReportsFailure) {
-    QTemporaryDir dir;
-    LinuxFileSystem files;
-    QString error;
-    EXPECT_FALSE(files.deleteFile(dir.filePath("none"), &error));
-    EXPECT_FALSE(error.isEmpty());
-    QFile f(dir.filePath("one"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    EXPECT_TRUE(files.deleteFile(dir.filePath("one"), &error));
-    EXPECT_FALSE(QFile::exists(dir.filePath("one")));
 }
 
 } // namespace

@@ -41,7 +41,7 @@ TEST_F(AppShellTest, StartUpStepsRunInOrder) {
     // Watch the start-up through what each step leaves behind at the moment of the next.
     accept();
     fakes.settings.values["Auto-Hide/Show"] = "1";
-    fakes.files.existing.insert(StartupShortcut::kLinkPath);
+    fakes.startupEntry.forThisUser = true;
     EXPECT_EQ(load(), std::nullopt);
     EXPECT_EQ(fakes.systemMenu.entries(form),
               (QStringList{"Restore", "Move", "Size", "Minimize", "Maximize"}));
@@ -147,6 +147,27 @@ TEST_F(AppShellTest, DeclineSaysWhyAndEndsWithNothingStored) {
     EXPECT_EQ(fakes.settings.writes, 0);
     EXPECT_EQ(fakes.trayIcon.adds, 0);
     EXPECT_FALSE(form.isVisible());
+}
+
+// The terms file beside the program, for program folders of every kind of name.
+TEST(DisclaimerGateTest, TermsAreFoundBesideTheProgramWhateverItsFolderIsCalled) {
+    const std::pair<QString, QString> kFolders[] = {
+        {"/opt/back\\slash", "/opt/back\\slash/EULA.txt"},
+        {"/opt/line\nbreak", "/opt/line\nbreak/EULA.txt"},
+        {"/", "/EULA.txt"}};
+    for (const auto& [folder, file] : kFolders) {
+        FakePlatform fakes;
+        fakes.files.folder = folder;
+        fakes.files.texts.insert(file, "Terms");
+        QStringList shown;
+        DisclaimerGate gate(fakes.settings, fakes.files, fakes.dialogs, [&](Form3& f) {
+            shown << f.Text1->toPlainText();
+            f.Command2->click();
+        });
+        EXPECT_EQ(gate.run(nullptr, [] { return false; }), DisclaimerGate::Accepted)
+            << qPrintable(folder);
+        EXPECT_EQ(shown, QStringList{"Terms\n"}) << qPrintable(folder);
+    }
 }
 
 TEST_F(AppShellTest, MissingTermsFileIsNamedAndEndsTheProgram) {

@@ -25,7 +25,7 @@ namespace tivrel::test {
 class ShellFixture : public ::testing::Test {
 protected:
     ShellFixture() {
-        fakes.files.texts.insert(QStringLiteral("C:\\Program Files\\Tivrel\\EULA.txt"),
+        fakes.files.texts.insert(QStringLiteral("/opt/tivrel/EULA.txt"),
                                  QStringLiteral("Terms line one\r\nTerms line two\r\n"));
     }
 

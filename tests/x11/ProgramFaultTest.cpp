@@ -178,6 +178,65 @@ INSTANTIATE_TEST_SUITE_P(Program, ProgramTermsFile, ::testing::ValuesIn(kTermsCa
                              return std::string(info.param.name);
                          });
 
+struct FolderNameCase {
+    const char* name;
+    const char* folder;
+    const char* inExec; // the folder as the entry's Exec value writes it
+};
+
+class ProgramFolderName : public ProgramFault,
+                          public ::testing::WithParamInterface<FolderNameCase> {};
+
+// A program folder whose name holds a backslash or a line break: the terms beside the
+// program are found, and the start-up entry starts that program and is one a desktop reads.
+TEST_P(ProgramFolderName, FindsItsTermsAndPlacesAValidEntry) {
+    const FolderNameCase& c = GetParam();
+    QString error;
+    ASSERT_TRUE(home.useProgramCopy(&error, QString::fromUtf8(c.folder))) << qPrintable(error);
+    ASSERT_TRUE(home.writeFile(home.termsFile(), "Terms of use\n"));
+    const QString entry = home.path(QStringLiteral("xdg/autostart/Tivrel.desktop"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(entry).path()));
+
+    ChildProcess* program = startProgram();
+    ASSERT_TRUE(program) << qPrintable(lastFailure);
+    ASSERT_TRUE(waitForWindow(*program, isNotice))
+        << "no notice: " << home.dialogs().size() << " " << qPrintable(program->describeEnd());
+    ASSERT_TRUE(answerBox(*program, kNoticeTitle, QStringLiteral("alt+a")))
+        << qPrintable(lastFailure);
+    ASSERT_TRUE(waitForTrayIcon(*program)) << "no tray icon after accepting";
+
+    // The window stays hidden: the menu reads "Show", then "Place shortcut in startup".
+    ASSERT_TRUE(openTrayMenu(*program, 1)) << qPrintable(lastFailure);
+    ASSERT_TRUE(
+        desktop.keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")}))
+        << qPrintable(desktop.lastFailure());
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(entry).isFile(); }, kAppearTimeout))
+        << "no entry written";
+    EXPECT_TRUE(home.dialogs().empty()) << home.dialogs().front();
+
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const QString exec =
+        QStringLiteral("\nExec=\"%1/%2/tivrel\"\n")
+            .arg(home.path(QStringLiteral("program")), QString::fromUtf8(c.inExec));
+    EXPECT_TRUE(text.contains(exec)) << qPrintable(text);
+    const ToolRun validated = desktop.run(QStringLiteral("desktop-file-validate"), {entry});
+    EXPECT_TRUE(validated.succeeded()) << qPrintable(desktop.lastFailure());
+    EXPECT_TRUE(validated.output.trimmed().isEmpty()) << validated.output.constData();
+
+    ASSERT_TRUE(program->sendSignal(SIGTERM));
+    ASSERT_NO_FATAL_FAILURE(expectExit(*program, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, ProgramFolderName,
+    ::testing::Values(FolderNameCase{"Backslash", "back\\slash", R"(back\\\\slash)"},
+                      FolderNameCase{"LineBreak", "line\nbreak", R"(line\nbreak)"}),
+    [](const ::testing::TestParamInfo<FolderNameCase>& info) {
+        return std::string(info.param.name);
+    });
+
 // On a server of this test's own, which it kills while the program clicks.
 TEST_F(ProgramFault, XServerGoneDuringARunEndsTheProgramWithAMessage) {
     PrivateXServer x;

@@ -80,8 +80,8 @@ QString ProgramHome::termsFile() const {
     return QFileInfo(m_program).absolutePath() + QStringLiteral("/EULA.txt");
 }
 
-bool ProgramHome::useProgramCopy(QString* error) {
-    const QString folder = path(QStringLiteral("program"));
+bool ProgramHome::useProgramCopy(QString* error, const QString& folderName) {
+    const QString folder = path(QStringLiteral("program/") + folderName);
     const QString copy = folder + QStringLiteral("/tivrel");
     if (!QDir().mkpath(folder) || !QFile::copy(QStringLiteral(TIVREL_PROGRAM_FILE), copy)) {
         *error =

@@ -39,9 +39,9 @@ public:
     // The program to start: the one built beside its EULA.txt, or a copy (useProgramCopy).
     const QString& program() const { return m_program; }
     QString termsFile() const;
-    // Copies the program into a folder of its own, to change what lies beside it. The copy
-    // gets no EULA.txt; write one with writeFile(termsFile(), ...).
-    bool useProgramCopy(QString* error);
+    // Copies the program into a folder of its own, "program/<folderName>", to change what
+    // lies beside it. The copy gets no EULA.txt; write one with writeFile(termsFile(), ...).
+    bool useProgramCopy(QString* error, const QString& folderName = QString());
 
     QString settingsFile() const { return path(QStringLiteral("config/Tivrel/Tivrel.ini")); }
     QString dialogLogFile() const { return path(QStringLiteral("dialogs.log")); }

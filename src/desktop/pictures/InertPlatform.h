@@ -53,9 +53,7 @@ public:
 class InertFiles final : public FileSystem {
 public:
     QString programFolder() override { return QDir::currentPath(); }
-    bool fileExists(const QString&) override { return false; }
     std::optional<QStringList> readTextLines(const QString&, QString*) override { return {}; }
-    bool deleteFile(const QString&, QString*) override { return false; }
 };
 
 class InertLock final : public InstanceLock {
@@ -77,6 +75,14 @@ public:
     void removeEntry(QWidget&, int) override {}
 };
 
+class InertStartupEntry final : public StartupEntry {
+public:
+    bool exists() override { return false; }
+    bool place(QString*) override { return false; }
+    bool remove(QString*) override { return false; }
+    QStringList folders() override { return {}; }
+};
+
 class InertTermination final : public TerminationSignals {};
 
 class InertBrowser final : public Browser {
@@ -95,6 +101,7 @@ struct InertPlatform {
     InertIcon icon;
     InertSystemMenu systemMenu;
     InertTermination termination;
+    InertStartupEntry startupEntry;
     InertBrowser browser;
     Platform platform{mouse,
                       dialogs,
@@ -107,7 +114,7 @@ struct InertPlatform {
                       icon,
                       systemMenu,
                       termination,
-                      [] { return nullptr; },
+                      startupEntry,
                       browser};
 };
 

@@ -1,8 +1,8 @@
 #include "platform/NativePlatform.h"
-#include "platform/linux/DesktopEntryShortcutShell.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PosixTerminationSignals.h"
 #include "platform/linux/TimerFdTickSource.h"
+#include "platform/linux/XdgAutostartEntry.h"
 #include "platform/qt/DesktopServicesBrowser.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/LocaleTimeOfDay.h"
@@ -14,6 +14,8 @@
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11SystemMenu.h"
 #include "platform/x11/X11WindowStacking.h"
+
+#include <QCoreApplication>
 
 namespace tivrel {
 
@@ -36,14 +38,11 @@ public:
 class X11NativePlatform final : public NativePlatform {
 public:
     explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
-        : m_mouse(std::move(mouse)),
-          m_platform{*m_mouse,       m_dialogs,
-                     m_timeOfDay,    m_stacking,
-                     &newTickSource, m_settings,
-                     m_files,        m_instanceLock,
-                     m_trayIcon,     m_systemMenu,
-                     m_termination,  [] { return std::make_unique<DesktopEntryShortcutShell>(); },
-                     m_browser} {}
+        : m_mouse(std::move(mouse)), m_platform{*m_mouse,     m_dialogs,      m_timeOfDay,
+                                                m_stacking,   &newTickSource, m_settings,
+                                                m_files,      m_instanceLock, m_trayIcon,
+                                                m_systemMenu, m_termination,  m_startupEntry,
+                                                m_browser} {}
 
     Platform& platform() override { return m_platform; }
     void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
@@ -59,6 +58,8 @@ private:
     QtNotificationIcon m_trayIcon;
     X11SystemMenu m_systemMenu;
     PosixTerminationSignals m_termination;
+    // The entry starts the program that wrote it, wherever it lies and whatever its name.
+    XdgAutostartEntry m_startupEntry{QCoreApplication::applicationFilePath()};
     DesktopServicesBrowser m_browser;
     Platform m_platform;
 };
