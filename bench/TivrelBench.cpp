@@ -635,7 +635,11 @@ void Benchmark::run() {
     IdleRuns idles;
     for (int round = 1; round <= m_options.runs; ++round) {
         for (const int delay : {5, 10}) {
-            const std::string suffix = " " + std::to_string(delay) + " ms";
+            // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about the
+            // temporaries of " " + std::to_string(delay) + " ms".
+            std::string suffix = " ";
+            suffix += std::to_string(delay);
+            suffix += " ms";
             tivrelClicks(delay, rows["tivrel" + suffix], round);
             xdotoolClicks(delay, rows["xdotool" + suffix], round);
         }

@@ -1,24 +1,37 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds Tivrel and runs every test: once in a plain build and
-# once more with the address and undefined behaviour sanitizers, then checks the style.
+# Installs what the tests need, builds Tivrel and runs every test.
+#
+# - style: clang-format over every source file;
+# - a Release build with warnings as errors (the benchmark too, so that it keeps building),
+#   running every tier: unit (offscreen, fakes), x11 (in-process against Xvfb, openbox and
+#   trayer), program (the real tivrel driven from outside) and packaging;
+# - a Debug build with the address and undefined behaviour sanitizers, running the unit and
+#   x11 tiers again.
+#
 # TIVREL_SKIP_SANITIZE=1 skips the sanitizer pass.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/common.sh"
 
+started=$SECONDS
 install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 echo "== style"
 mapfile -t sources < <(cd "$ROOT" && git ls-files -- '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 (cd "$ROOT" && clang-format --dry-run --Werror "${sources[@]}")
 
-echo "== tests"
-configure_and_build "$ROOT/build-test"
+echo "== Release build, warnings as errors"
+configure_and_build "$ROOT/build-test" -DCMAKE_BUILD_TYPE=Release -DTIVREL_WERROR=ON -DTIVREL_BENCH=ON
+
+echo "== tests: unit, x11, program, packaging"
 ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300
 
 if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
-    echo "== tests with address and undefined behaviour sanitizers"
-    configure_and_build "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTIVREL_SANITIZE=ON
+    echo "== unit and x11 tests with address and undefined behaviour sanitizers"
+    dir="$ROOT/build-asan"
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIVREL_SANITIZE=ON
+    cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel-x-selection-owner
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir "$ROOT/build-asan" --output-on-failure --timeout 600
+        ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'unit|x11'
 fi
+echo "== all tests passed in $((SECONDS - started)) s"
