@@ -1,7 +1,6 @@
 #include "EngineRun.h"
 
 #include "ClickRecorder.h"
-#include "Processes.h"
 #include "engine/ClickRun.h"
 #include "engine/RunWindow.h"
 #include "platform/NativePlatform.h"
@@ -16,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -51,6 +51,20 @@ std::int64_t processCpuMicroseconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return cpuMicroseconds(usage);
+}
+
+// Milliseconds this process's threads spent ready to run but waiting for a processor.
+double runQueueWaitMs() {
+    double total = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double runNs = 0;
+        double waitNs = 0;
+        if (schedstat >> runNs >> waitNs)
+            total += waitNs / 1e6;
+    }
+    return total;
 }
 
 long long involuntarySwitches() {
@@ -125,14 +139,14 @@ int runEngine(int argc, char** argv) {
     dialogs.onStop = [&](std::int64_t now, const QString& prompt) {
         result.stopNs = now;
         result.runCpuUs = processCpuMicroseconds() - cpuAtStart;
-        result.runQueueWaitMs = runQueueWaitMs(::getpid()) - waitAtStart;
+        result.runQueueWaitMs = runQueueWaitMs() - waitAtStart;
         result.involuntarySwitches = involuntarySwitches() - switchesAtStart;
         result.reason = reasonOf(prompt);
         result.counted = form.TimeLbl->text().toLongLong();
         QCoreApplication::exit(0);
     };
     QTimer::singleShot(kSettleMs, &form, [&] {
-        waitAtStart = runQueueWaitMs(::getpid());
+        waitAtStart = runQueueWaitMs();
         switchesAtStart = involuntarySwitches();
         cpuAtStart = processCpuMicroseconds();
         result.startNs = monotonicNow();

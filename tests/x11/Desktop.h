@@ -2,20 +2,16 @@
 
 // The user's side of an X display, driven with the usual tools: xdotool moves the pointer,
 // clicks, activates windows and types, xprop reads window properties. Every tool run has a
-// time limit, so no test waits forever on a tool that hangs. PrivateXServer is a display of
-// one test's own, for the faults that would spoil the shared one.
+// time limit, so no test waits forever on a tool that hangs.
 
-#include "ChildProcess.h"
 #include "WindowTree.h"
 
 #include <QByteArray>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <chrono>
-#include <memory>
 
 namespace tivrel::test {
 
@@ -58,33 +54,6 @@ private:
 
     QByteArray m_display;
     mutable QString m_lastFailure;
-};
-
-// An Xvfb of one test's own (the server picks a free display itself), optionally with a
-// tray host. Stops both when it goes.
-class PrivateXServer {
-public:
-    PrivateXServer();
-    ~PrivateXServer();
-
-    bool start(QString* error);
-    const QByteArray& display() const { return m_display; }
-    ChildProcess& server() { return *m_server; }
-
-    // Starts trayer and waits until it owns the tray selection; a running one is left alone.
-    bool startTrayHost(QString* error);
-    ChildProcess* trayHost() { return m_tray.get(); }
-    // Kills the tray host and waits until it is gone.
-    bool killTrayHost(QString* error);
-
-    QString logs() const;
-
-private:
-    QTemporaryDir m_folder;
-    std::unique_ptr<ChildProcess> m_server;
-    std::unique_ptr<ChildProcess> m_tray;
-    QByteArray m_display;
-    int m_trayStarts = 0;
 };
 
 } // namespace tivrel::test

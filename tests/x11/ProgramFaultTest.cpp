@@ -4,6 +4,7 @@
 #include "ProgramFixture.h"
 #include "RecorderWindow.h"
 #include "Waiting.h"
+#include "XSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -239,9 +240,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // On a server of this test's own, which it kills while the program clicks.
 TEST_F(ProgramFault, XServerGoneDuringARunEndsTheProgramWithAMessage) {
-    PrivateXServer x;
+    XSession x;
     QString error;
-    ASSERT_TRUE(x.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(x.startServer(&error)) << qPrintable(error);
     Desktop privateDesktop(x.display());
     ASSERT_TRUE(home.writeAcceptedSettings(true));
     ChildProcess* program = startProgram(home, privateDesktop);
@@ -281,9 +282,9 @@ TEST_F(ProgramFault, XServerGoneDuringARunEndsTheProgramWithAMessage) {
 TEST_F(ProgramFault, UnreachableDisplayAtStartIsNamedOnStandardError) {
     QByteArray display;
     {
-        PrivateXServer x;
+        XSession x;
         QString error;
-        ASSERT_TRUE(x.start(&error)) << qPrintable(error);
+        ASSERT_TRUE(x.startServer(&error)) << qPrintable(error);
         display = x.display();
         ASSERT_TRUE(x.server().sendSignal(SIGTERM));
         ASSERT_TRUE(x.server().waitForEnd(30s));
@@ -300,9 +301,9 @@ TEST_F(ProgramFault, UnreachableDisplayAtStartIsNamedOnStandardError) {
 }
 
 TEST_F(ProgramFault, TrayHostRestartedGetsTheIconBack) {
-    PrivateXServer x;
+    XSession x;
     QString error;
-    ASSERT_TRUE(x.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(x.startServer(&error)) << qPrintable(error);
     ASSERT_TRUE(x.startTrayHost(&error)) << qPrintable(error);
     Desktop privateDesktop(x.display());
     ASSERT_TRUE(home.writeAcceptedSettings(false));

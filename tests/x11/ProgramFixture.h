@@ -31,7 +31,7 @@ bool isTrayIcon(const WindowInfo& window);
 // A menu the program has open: an unmanaged window of it outside the tray, no tool tip.
 bool isPopupMenu(const WindowInfo& window);
 
-// The trayer that start-x.sh started for the session, 0 when the tests run outside CTest.
+// The trayer that CTest's x11 set-up started for the session, 0 when the tests run outside CTest.
 qint64 sessionTrayHostPid();
 
 class ProgramTest : public ::testing::Test {

@@ -32,7 +32,7 @@ bool useTestDisplay() {
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr,
                      "Cannot read the display name from %s: %s. Is the x11 setup test "
-                     "(start-x.sh) done?\n",
+                     "(tivrel-x-session start) done?\n",
                      path.constData(), qPrintable(file.errorString()));
         return false;
     }

@@ -2,7 +2,7 @@
 
 namespace tivrel::test {
 
-// Sets DISPLAY to the server CTest started (start-x.sh writes its name into the file that
+// Sets DISPLAY to the server CTest started (tivrel-x-session writes its name into the file that
 // TIVREL_X11_DISPLAY_FILE names). Run by hand, the tests use DISPLAY as it is set. False,
 // with the reason printed, when there is no server to use.
 bool useTestDisplay();

@@ -1,6 +1,6 @@
 // Test entry for the tests against a real X server, in the test process itself.
 //
-// CTest starts the server first (start-x.sh) and passes the file that holds its display
+// CTest starts the server first (tivrel-x-session start) and passes the file that holds its display
 // name in TIVREL_X11_DISPLAY_FILE. Run by hand, the tests use DISPLAY as it is set.
 #include "TestDisplay.h"
 

@@ -219,4 +219,24 @@ bool selectionOwned(const char* selection, const QByteArray& display) {
     return XGetSelectionOwner(x, XInternAtom(x, selection, False)) != None;
 }
 
+bool windowManagerRunning(const QByteArray& display) {
+    Connection connection(display);
+    Display* x = connection.display();
+    if (!x)
+        return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool announced =
+        XGetWindowProperty(x, DefaultRootWindow(x),
+                           XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
+                           XA_WINDOW, &type, &format, &items, &after, &data) == Success &&
+        type == XA_WINDOW && items == 1;
+    if (data)
+        XFree(data);
+    return announced;
+}
+
 } // namespace tivrel::test

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -33,7 +34,8 @@ struct CStrings {
 } // namespace
 
 ChildProcess::~ChildProcess() {
-    kill();
+    if (!m_detached)
+        kill();
 }
 
 bool ChildProcess::start(const QStringList& command, const QStringList& environment,
@@ -50,6 +52,7 @@ bool ChildProcess::start(const QStringList& command, const QStringList& environm
     const QByteArray path = qgetenv("PATH");
 
     const pid_t parent = getpid();
+    const bool detached = m_detached;
     const pid_t pid = fork();
     if (pid < 0) {
         *error = QStringLiteral("fork: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
@@ -57,9 +60,14 @@ bool ChildProcess::start(const QStringList& command, const QStringList& environm
     }
     if (pid == 0) {
         // Only async-signal-safe calls from here on.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(126);
+        if (detached) {
+            // No terminal, and no signal for the starter's process group reaches it.
+            setsid();
+        } else {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(126);
+        }
         const int input = open("/dev/null", O_RDONLY);
         const int output = open(out.constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         const int errors = open(err.constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -107,18 +115,22 @@ bool ChildProcess::hasEnded() {
     if (m_ended || m_pid <= 0)
         return m_ended;
     int status = 0;
-    const pid_t done = waitpid(pid_t(m_pid), &status, WNOHANG);
-    if (done != pid_t(m_pid))
+    struct rusage usage {};
+    if (wait4(pid_t(m_pid), &status, WNOHANG, &usage) != pid_t(m_pid))
         return false;
-    m_ended = true;
-    if (WIFSIGNALED(status)) {
-        m_signalled = true;
-        m_signal = WTERMSIG(status);
-        m_coreDumped = WCOREDUMP(status);
-    } else {
-        m_exitCode = WEXITSTATUS(status);
-    }
+    collected(status, usage);
     return true;
+}
+
+void ChildProcess::collected(int status, const rusage& usage) {
+    m_ended = true;
+    m_signalled = WIFSIGNALED(status);
+    m_signal = m_signalled ? WTERMSIG(status) : 0;
+    m_coreDumped = m_signalled && WCOREDUMP(status);
+    m_exitCode = m_signalled ? -1 : WEXITSTATUS(status);
+    m_cpuMicroseconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 +
+                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    m_peakRssKiB = usage.ru_maxrss;
 }
 
 bool ChildProcess::waitForEnd(std::chrono::milliseconds timeout) {
@@ -141,13 +153,9 @@ void ChildProcess::kill() {
         return;
     ::kill(pid_t(m_pid), SIGKILL);
     int status = 0;
-    if (waitpid(pid_t(m_pid), &status, 0) == pid_t(m_pid)) {
-        m_ended = true;
-        m_signalled = WIFSIGNALED(status);
-        m_signal = m_signalled ? WTERMSIG(status) : 0;
-        m_coreDumped = m_signalled && WCOREDUMP(status);
-        m_exitCode = m_signalled ? -1 : WEXITSTATUS(status);
-    }
+    struct rusage usage {};
+    if (wait4(pid_t(m_pid), &status, 0, &usage) == pid_t(m_pid))
+        collected(status, usage);
 }
 
 QString ChildProcess::describeEnd() const {

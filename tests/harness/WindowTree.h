@@ -55,4 +55,8 @@ bool displayAccepts(const QByteArray& display);
 // Whether the named selection ("_NET_SYSTEM_TRAY_S0") has an owner on `display`.
 bool selectionOwned(const char* selection, const QByteArray& display = {});
 
+// Whether a window manager has announced itself on the root window of `display` (the EWMH
+// _NET_SUPPORTING_WM_CHECK), which it does once it manages the screen.
+bool windowManagerRunning(const QByteArray& display = {});
+
 } // namespace tivrel::test

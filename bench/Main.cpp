@@ -1,0 +1,133 @@
+// tivrel-bench: how fast, how regular and how cheap Tivrel's clicks are, next to xdotool's,
+// measured on a virtual X server of its own. See bench/README.md.
+
+#include "EngineRun.h"
+#include "Measurements.h"
+#include "XSession.h"
+
+#include <X11/Xlib.h>
+
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace tivrel::bench {
+
+namespace {
+
+void usage(const char* self) {
+    std::printf("usage: %s [--runs N] [--clicks N] [--idle-seconds N] [--program PATH]\n"
+                "          [--dump FOLDER]\n"
+                "\n"
+                "Starts its own Xvfb and openbox, then measures Tivrel's clicks (the real main\n"
+                "window and backends) and xdotool's at 5 ms and 10 ms, the stop after a pointer\n"
+                "move, and the idle CPU time of the program. Each figure is the median of N runs\n"
+                "(default 3). --dump writes every event recorded in each run to FOLDER as CSV.\n",
+                self);
+}
+
+bool parseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto number = [&](int* into, int minimum) {
+            if (i + 1 >= argc)
+                return false;
+            char* end = nullptr;
+            const long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < minimum || value > 1000000)
+                return false;
+            *into = int(value);
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--runs")
+            ok = number(&options->runs, 1);
+        else if (arg == "--clicks")
+            ok = number(&options->clicks, 2);
+        else if (arg == "--idle-seconds")
+            ok = number(&options->idleSeconds, 1);
+        else if (arg == "--program" && i + 1 < argc)
+            options->program = argv[++i];
+        else if (arg == "--dump" && i + 1 < argc)
+            options->dumpFolder = argv[++i];
+        else
+            ok = false;
+        if (!ok) {
+            usage(argv[0]);
+            return false;
+        }
+    }
+    return true;
+}
+
+int benchmarkMain(int argc, char** argv) {
+    Options options;
+    options.program = TIVREL_PROGRAM_PATH;
+    if (!parseOptions(argc, argv, &options))
+        return 2;
+    if (::access(options.program.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "tivrel-bench: no program at %s (build the tivrel target)\n",
+                     options.program.c_str());
+        return 2;
+    }
+    XInitThreads(); // the recorder reads its connection on a thread of its own
+    catchInterrupts();
+    // Logs, settings and results; removed at the end unless the session would not start.
+    QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/tivrel-bench.XXXXXX"));
+    if (!temp.isValid()) {
+        std::fprintf(stderr, "tivrel-bench: cannot make a temporary folder\n");
+        return 2;
+    }
+    try {
+        test::XSession session(temp.filePath(QStringLiteral("x")));
+        QString error;
+        if (!session.startServer(&error) || !session.startWindowManager(&error)) {
+            temp.setAutoRemove(false);
+            std::fprintf(stderr, "tivrel-bench: %s\ntivrel-bench: logs kept in %s\n",
+                         qPrintable(error), qPrintable(temp.path()));
+            return 1;
+        }
+        const QByteArray display = session.display();
+        ClickRecorder recorder;
+        std::string recorderError;
+        if (!recorder.start(display.toStdString(), &recorderError)) {
+            std::fprintf(stderr, "tivrel-bench: %s\n", recorderError.c_str());
+            return 1;
+        }
+        test::RecorderWindow target(kTargetPlace, display.constData());
+        if (!target.isOpen()) {
+            std::fprintf(stderr, "tivrel-bench: %s\n", target.error());
+            return 1;
+        }
+        std::printf("tivrel-bench: Xvfb %s, %ld CPUs online, load average %s\n",
+                    display.constData(), ::sysconf(_SC_NPROCESSORS_ONLN), loadAverage().c_str());
+        std::printf("program: %s\n", options.program.c_str());
+        std::printf("recorder thread: %s priority\n",
+                    recorder.realTime() ? "real-time (SCHED_FIFO 10)" : "normal");
+        std::fflush(stdout);
+        Measurements measurements(options, temp.path().toStdString(), display, recorder, target);
+        const Results results = measurements.run();
+        printReport({options.runs, options.clicks, options.idleSeconds, display.toStdString()},
+                    results);
+        std::printf("\nload average at the end: %s; the target window received %zu presses\n",
+                    loadAverage().c_str(), measurements.targetPresses());
+        recorder.stop();
+        return measurements.anyFailure() ? 1 : 0;
+    } catch (const Interrupted&) {
+        std::fprintf(stderr, "tivrel-bench: interrupted; stopping what it started\n");
+        return 130;
+    }
+}
+
+} // namespace
+
+} // namespace tivrel::bench
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], tivrel::bench::kEngineRunCommand) == 0)
+        return tivrel::bench::runEngine(argc, argv);
+    return tivrel::bench::benchmarkMain(argc, argv);
+}

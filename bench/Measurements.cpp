@@ -1,0 +1,436 @@
+// The benchmark's runs: Tivrel's clicks and xdotool's on the recorder, the stop after a
+// pointer move, and the idle program. Each run is started, waited for and checked here.
+
+#include "Measurements.h"
+
+#include "EngineRun.h"
+#include "Waiting.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <unistd.h>
+
+namespace tivrel::bench {
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using test::ChildProcess;
+
+// Where the pointer rests on the target, and where it is moved to stop a run: still on the
+// target, so that any click after the move would be recorded there too.
+constexpr QPoint kRestingPoint = kTargetPlace.center();
+constexpr QPoint kMovedPoint{kRestingPoint.x() + 37, kRestingPoint.y() + 23};
+constexpr std::size_t kPressesBeforeMove = 200;
+// Time for the recorder to receive the last events after the clicking program ended.
+constexpr milliseconds kTailTime{250};
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void throwIfInterrupted() {
+    if (g_interrupted)
+        throw Interrupted{};
+}
+
+// Waits until the child ends, at most timeout; false when it still runs.
+bool waitForEnd(ChildProcess& child, milliseconds timeout) {
+    return test::waitUntil(
+        [&] {
+            throwIfInterrupted();
+            return child.hasEnded();
+        },
+        timeout, milliseconds(2));
+}
+
+void pause(milliseconds duration) {
+    test::waitUntil(
+        [] {
+            throwIfInterrupted();
+            return false;
+        },
+        duration, milliseconds(20));
+}
+
+bool succeeded(const ChildProcess& child) {
+    return child.exitedNormally() && child.exitCode() == 0;
+}
+
+std::string selfPath() {
+    std::error_code error;
+    const fs::path path = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
+QStringList environmentWith(const QByteArray& display,
+                            const std::vector<std::pair<QString, QString>>& overrides) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+    for (const auto& [name, value] : overrides) {
+        if (value.isEmpty())
+            environment.remove(name);
+        else
+            environment.insert(name, value);
+    }
+    return environment.toStringList();
+}
+
+bool start(ChildProcess& child, const std::vector<std::string>& command,
+           const QStringList& environment, const std::string& logPath, std::string* error) {
+    QStringList arguments;
+    for (const std::string& argument : command)
+        arguments << QString::fromStdString(argument);
+    const QString log = QString::fromStdString(logPath);
+    QString why;
+    if (child.start(arguments, environment, log, log, &why))
+        return true;
+    *error = why.toStdString();
+    return false;
+}
+
+double mebibytesOfKilobytes(long kilobytes) {
+    return double(kilobytes) / 1024;
+}
+
+struct ProcessSample {
+    double statCpuMs = 0;
+    double scheduledCpuMs = 0;
+    double contextSwitches = 0;
+};
+
+std::optional<ProcessSample> sampleProcess(pid_t pid) {
+    const std::string base = "/proc/" + std::to_string(pid);
+    std::ifstream statFile(base + "/stat");
+    std::string stat;
+    if (!std::getline(statFile, stat))
+        return std::nullopt;
+    // The fields after the command name (which may hold spaces) start with the state (3rd).
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return std::nullopt;
+    std::istringstream fields(stat.substr(close + 2));
+    std::vector<std::string> values;
+    for (std::string value; fields >> value;)
+        values.push_back(value);
+    if (values.size() < 13)
+        return std::nullopt;
+    const double ticksPerSecond = double(::sysconf(_SC_CLK_TCK));
+    ProcessSample sample;
+    // utime and stime are fields 14 and 15, here 11 and 12 counted from the state.
+    sample.statCpuMs = (std::stod(values[11]) + std::stod(values[12])) * 1000 / ticksPerSecond;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator(base + "/task", error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double runNs = 0;
+        if (schedstat >> runNs)
+            sample.scheduledCpuMs += runNs / 1e6;
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+                line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+                sample.contextSwitches += std::stod(line.substr(line.find(':') + 1));
+        }
+    }
+    return sample;
+}
+
+std::string tail(const std::string& path, std::size_t lines) {
+    std::ifstream in(path);
+    std::vector<std::string> all;
+    for (std::string line; std::getline(in, line);)
+        all.push_back(line);
+    std::string text;
+    for (std::size_t i = all.size() > lines ? all.size() - lines : 0; i < all.size(); ++i)
+        text += "    | " + all[i] + "\n";
+    return text;
+}
+
+void dumpEvents(const Options& options, const std::string& name,
+                const std::vector<PointerEvent>& events) {
+    if (options.dumpFolder.empty())
+        return;
+    std::error_code ignored;
+    fs::create_directories(options.dumpFolder, ignored);
+    std::ofstream out(options.dumpFolder + "/" + name + ".csv");
+    out << "kind,button,root_x,root_y,server_ms,received_ns\n";
+    for (const PointerEvent& e : events) {
+        const char* kind = e.kind == PointerEventKind::Press     ? "press"
+                           : e.kind == PointerEventKind::Release ? "release"
+                                                                 : "motion";
+        out << kind << ',' << e.button << ',' << e.rootX << ',' << e.rootY << ',' << e.serverTime
+            << ',' << e.receivedNs << '\n';
+    }
+}
+
+} // namespace
+
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = [](int) { g_interrupted = 1; };
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+Measurements::Measurements(const Options& options, const std::string& folder,
+                           const QByteArray& display, ClickRecorder& recorder,
+                           test::RecorderWindow& target)
+    : m_options(options), m_folder(folder), m_display(display), m_recorder(recorder),
+      m_target(target), m_input(display.constData()), m_self(selfPath()) {}
+
+std::string Measurements::folder(const std::string& name) const {
+    const QString path = QString::fromStdString(m_folder + "/" + name);
+    // Private, as XDG_RUNTIME_DIR must be.
+    QDir().mkpath(path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path.toStdString();
+}
+
+void Measurements::fail(int& failures, const std::string& label, int round,
+                        const std::string& why) {
+    ++failures;
+    m_failed = true;
+    std::printf("  run %d  %-14s FAILED: %s\n", round, label.c_str(), why.c_str());
+    std::fflush(stdout);
+}
+
+std::size_t Measurements::landedOnTarget() {
+    m_target.pump();
+    const std::size_t landed = m_target.pressCount();
+    m_targetPresses += landed;
+    m_target.forget();
+    return landed;
+}
+
+void Measurements::recordRow(RowRuns& row, const ClickFigures& f, double cpuPerClickUs,
+                             double peakRssMiB, const std::string& label, int round) {
+    row.clicks.push_back(f);
+    row.cpuPerClickUs.push_back(cpuPerClickUs);
+    row.peakRssMiB.push_back(peakRssMiB);
+    std::printf("  run %d  %-14s %5zu clicks  %8.3f/s  rate %+7.3f %%  dev p50 %.3f p99 %.3f "
+                "max %.3f ms  drift %+8.2f ms  %6.1f µs/click  %5.1f MiB\n",
+                round, label.c_str(), f.clicks, f.clicksPerSecond, f.rateErrorPercent,
+                f.deviationP50Ms, f.deviationP99Ms, f.deviationMaxMs, f.driftMs, cpuPerClickUs,
+                peakRssMiB);
+    std::fflush(stdout);
+}
+
+bool Measurements::startEngine(ChildProcess& engine, int delayMs, int amount,
+                               const std::string& resultPath, int limitMs,
+                               const std::string& logPath) {
+    const QString home = QString::fromStdString(folder("engine"));
+    const std::vector<std::pair<QString, QString>> settings = {
+        {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")},
+        {QStringLiteral("TIVREL_SETTINGS_FILE"), home + QStringLiteral("/Tivrel.ini")},
+        {QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(folder("engine/runtime"))},
+        {QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString(folder("engine/xdg"))}};
+    std::string error;
+    if (start(engine,
+              {m_self, kEngineRunCommand, std::to_string(delayMs), std::to_string(amount),
+               resultPath, std::to_string(limitMs)},
+              environmentWith(m_display, settings), logPath, &error))
+        return true;
+    std::printf("  cannot start the click run: %s\n", error.c_str());
+    return false;
+}
+
+void Measurements::tivrelClicks(int delayMs, RowRuns& row, int round) {
+    const std::string label = "tivrel " + std::to_string(delayMs) + " ms";
+    const std::string tag = "tivrel-" + std::to_string(delayMs) + "-" + std::to_string(round);
+    const std::string resultPath = m_folder + "/" + tag + ".result";
+    const std::string logPath = m_folder + "/" + tag + ".log";
+    m_input.movePointer(kRestingPoint);
+    m_recorder.take();
+    landedOnTarget();
+    const double recorderWaitAtStart = m_recorder.runQueueWaitMs();
+    const int limitMs = m_options.clicks * delayMs * 3 + 10000;
+    ChildProcess engine;
+    if (!startEngine(engine, delayMs, m_options.clicks, resultPath, limitMs, logPath))
+        return fail(row.failures, label, round, "not started");
+    if (!waitForEnd(engine, milliseconds(limitMs + 20000)))
+        return fail(row.failures, label, round, "did not end in time");
+    pause(kTailTime);
+    const std::vector<PointerEvent> events = m_recorder.take();
+    dumpEvents(m_options, tag, events);
+    const double recorderWaitMs = m_recorder.runQueueWaitMs() - recorderWaitAtStart;
+    const auto result = readEngineResult(resultPath);
+    if (!result || !succeeded(engine))
+        return fail(row.failures, label, round,
+                    engine.describeEnd().toStdString() + "\n" + tail(logPath, 10));
+    const ClickFigures figures = clickFigures(events, 1, delayMs);
+    if (result->reason != "amount" || figures.clicks != std::size_t(m_options.clicks) ||
+        result->counted != m_options.clicks || landedOnTarget() != figures.clicks) {
+        return fail(row.failures, label, round,
+                    "stopped by " + result->reason + " after " + std::to_string(figures.clicks) +
+                        " recorded clicks, " + std::to_string(result->counted) +
+                        " counted; not all on the target");
+    }
+    if (result->tickSource != "timerfd")
+        std::printf("  note: the click timer was %s, not the timerfd one\n",
+                    result->tickSource.c_str());
+    recordRow(row, figures, double(result->runCpuUs) / double(figures.clicks),
+              mebibytesOfKilobytes(engine.peakRssKiB()), label, round);
+    std::printf("         %-14s waited %.1f ms for a processor, taken off one %lld times; "
+                "recorder waited %.1f ms; load %s\n",
+                "", result->runQueueWaitMs, result->involuntarySwitches, recorderWaitMs,
+                loadAverage().c_str());
+    std::fflush(stdout);
+}
+
+void Measurements::xdotoolClicks(int delayMs, RowRuns& row, int round) {
+    const std::string label = "xdotool " + std::to_string(delayMs) + " ms";
+    const std::string tag = "xdotool-" + std::to_string(delayMs) + "-" + std::to_string(round);
+    const std::string logPath = m_folder + "/" + tag + ".log";
+    m_input.movePointer(kRestingPoint);
+    m_recorder.take();
+    landedOnTarget();
+    ChildProcess xdotool;
+    std::string error;
+    if (!start(xdotool,
+               {"xdotool", "click", "--repeat", std::to_string(m_options.clicks), "--delay",
+                std::to_string(delayMs), "1"},
+               environmentWith(m_display, {}), logPath, &error))
+        return fail(row.failures, label, round, error);
+    if (!waitForEnd(xdotool, milliseconds(m_options.clicks * (delayMs + 5) * 2 + 10000)))
+        return fail(row.failures, label, round, "did not end in time");
+    pause(kTailTime);
+    const std::vector<PointerEvent> events = m_recorder.take();
+    dumpEvents(m_options, tag, events);
+    if (!succeeded(xdotool))
+        return fail(row.failures, label, round,
+                    xdotool.describeEnd().toStdString() + "\n" + tail(logPath, 10));
+    const ClickFigures figures = clickFigures(events, 1, delayMs);
+    const std::size_t landed = landedOnTarget();
+    if (figures.clicks != std::size_t(m_options.clicks) || landed != figures.clicks)
+        return fail(row.failures, label, round,
+                    std::to_string(figures.clicks) + " clicks recorded, " + std::to_string(landed) +
+                        " on the target");
+    // xdotool's run is its whole life: its start-up counts too.
+    recordRow(row, figures, xdotool.cpuMicroseconds() / double(figures.clicks),
+              mebibytesOfKilobytes(xdotool.peakRssKiB()), label, round);
+}
+
+void Measurements::stopAfterMove(StopRuns& runs, int round) {
+    const std::string label = "stop on move";
+    const std::string tag = "stop-" + std::to_string(round);
+    const std::string resultPath = m_folder + "/" + tag + ".result";
+    const std::string logPath = m_folder + "/" + tag + ".log";
+    m_input.movePointer(kRestingPoint);
+    m_recorder.take();
+    constexpr int kLimitMs = 60000;
+    ChildProcess engine;
+    if (!startEngine(engine, 5, 0, resultPath, kLimitMs, logPath))
+        return fail(runs.failures, label, round, "not started");
+    if (!m_recorder.waitForPresses(kPressesBeforeMove, milliseconds(30000)))
+        return fail(runs.failures, label, round,
+                    "only " + std::to_string(m_recorder.presses()) + " clicks in 30 s");
+    m_input.movePointer(kMovedPoint);
+    const std::int64_t movedNs = monotonicNow();
+    if (!waitForEnd(engine, milliseconds(10000)))
+        return fail(runs.failures, label, round, "the run went on after the move");
+    pause(kTailTime);
+    const std::vector<PointerEvent> events = m_recorder.take();
+    dumpEvents(m_options, tag, events);
+    const auto result = readEngineResult(resultPath);
+    if (!result || !succeeded(engine))
+        return fail(runs.failures, label, round,
+                    engine.describeEnd().toStdString() + "\n" + tail(logPath, 10));
+    if (result->reason != "mouse")
+        return fail(runs.failures, label, round, "stopped by " + result->reason);
+    // The server's order tells which clicks it processed after the move.
+    auto move = std::find_if(events.begin(), events.end(), [](const PointerEvent& e) {
+        return e.kind == PointerEventKind::Motion && e.rootX == kMovedPoint.x() &&
+               e.rootY == kMovedPoint.y();
+    });
+    if (move == events.end())
+        return fail(runs.failures, label, round, "the move was not recorded");
+    const auto isPress = [](const PointerEvent& e) { return e.kind == PointerEventKind::Press; };
+    const double after = double(std::count_if(move, events.end(), isPress));
+    const double receivedAfter =
+        double(std::count_if(events.begin(), events.end(), [&](const PointerEvent& e) {
+            return isPress(e) && e.receivedNs > movedNs;
+        }));
+    const double before = double(std::count_if(events.begin(), move, isPress));
+    const double latencyMs = double(result->stopNs - movedNs) / 1e6;
+    runs.latencyMs.push_back(latencyMs);
+    runs.clicksAfterMove.push_back(after);
+    runs.clicksReceivedAfterMove.push_back(receivedAfter);
+    std::printf("  run %d  %-14s %5.0f clicks before the move, %.0f after it (%.0f received "
+                "after it), stop %.3f ms after the move\n",
+                round, label.c_str(), before, after, receivedAfter, latencyMs);
+    std::fflush(stdout);
+}
+
+void Measurements::idle(IdleRuns& runs, int round) {
+    const std::string label = "idle program";
+    const std::string name = "idle-" + std::to_string(round);
+    const std::string home = folder(name);
+    const std::string settings = home + "/Tivrel.ini";
+    std::ofstream(settings) << "[EULA]\nTrialRead=ACCEPTED\n[Auto-Hide]\nShow=1\n";
+    const std::string logPath = home + "/tivrel.log";
+    const std::vector<std::pair<QString, QString>> overrides = {
+        {QStringLiteral("QT_QPA_PLATFORM"), QString()},
+        {QStringLiteral("TIVREL_SETTINGS_FILE"), QString::fromStdString(settings)},
+        {QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(folder(name + "/runtime"))},
+        {QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString(folder(name + "/xdg"))}};
+    ChildProcess program;
+    std::string error;
+    if (!start(program, {m_options.program}, environmentWith(m_display, overrides), logPath,
+               &error))
+        return fail(runs.failures, label, round, error);
+    pause(milliseconds(m_options.idleSettleSeconds * 1000));
+    const auto first = sampleProcess(pid_t(program.pid()));
+    pause(milliseconds(m_options.idleSeconds * 1000));
+    const auto second = sampleProcess(pid_t(program.pid()));
+    if (program.hasEnded())
+        return fail(runs.failures, label, round,
+                    "the program ended by itself: " + program.describeEnd().toStdString() + "\n" +
+                        tail(logPath, 10));
+    program.sendSignal(SIGTERM);
+    if (!waitForEnd(program, milliseconds(3000)))
+        program.kill();
+    if (!first || !second)
+        return fail(runs.failures, label, round, "cannot read /proc of the program");
+    runs.statCpuMs.push_back(second->statCpuMs - first->statCpuMs);
+    runs.scheduledCpuMs.push_back(second->scheduledCpuMs - first->scheduledCpuMs);
+    runs.wakeups.push_back(second->contextSwitches - first->contextSwitches);
+    std::printf("  run %d  %-14s %.0f ms CPU over %d s (scheduler: %.3f ms, %.0f context "
+                "switches); ended with %s after SIGTERM\n",
+                round, label.c_str(), runs.statCpuMs.back(), m_options.idleSeconds,
+                runs.scheduledCpuMs.back(), runs.wakeups.back(),
+                program.describeEnd().toStdString().c_str());
+    std::fflush(stdout);
+}
+
+Results Measurements::run() {
+    Results results;
+    auto& rows = results.rows;
+    StopRuns& stops = results.stops;
+    IdleRuns& idles = results.idles;
+    for (int round = 1; round <= m_options.runs; ++round) {
+        for (const int delay : {5, 10}) {
+            // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about the
+            // temporaries of " " + std::to_string(delay) + " ms".
+            std::string suffix = " ";
+            suffix += std::to_string(delay);
+            suffix += " ms";
+            tivrelClicks(delay, rows["tivrel" + suffix], round);
+            xdotoolClicks(delay, rows["xdotool" + suffix], round);
+        }
+        stopAfterMove(stops, round);
+    }
+    for (int round = 1; round <= m_options.runs; ++round)
+        idle(idles, round);
+    return results;
+}
+
+} // namespace tivrel::bench

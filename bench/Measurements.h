@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ChildProcess.h"
+#include "ClickRecorder.h"
+#include "RecorderWindow.h"
+#include "Report.h"
+
+#include <QByteArray>
+#include <QRect>
+
+#include <string>
+
+namespace tivrel::bench {
+
+struct Options {
+    int runs = 3;
+    int clicks = 2000;
+    int idleSeconds = 10;
+    int idleSettleSeconds = 2;
+    std::string program;    // the tivrel program for the idle figure
+    std::string dumpFolder; // where each run's recorded events go, if anywhere
+};
+
+// Thrown by every wait once SIGINT, SIGTERM or SIGHUP has asked the benchmark to end, so that
+// what it started is cleaned up on the way out.
+struct Interrupted {};
+void catchInterrupts();
+
+// The window the clicks land on, clear of the main window at the top left.
+inline constexpr QRect kTargetPlace{860, 620, 360, 360};
+
+// The runs themselves, on a display with a window manager, the recorder listening and the
+// target window in place: each one started, waited for and checked, with a line per run.
+class Measurements {
+public:
+    Measurements(const Options& options, const std::string& folder, const QByteArray& display,
+                 ClickRecorder& recorder, test::RecorderWindow& target);
+
+    Results run();
+    bool anyFailure() const { return m_failed; }
+    // Presses the target window received in all runs.
+    std::size_t targetPresses() const { return m_targetPresses; }
+
+private:
+    void tivrelClicks(int delayMs, RowRuns& row, int round);
+    void xdotoolClicks(int delayMs, RowRuns& row, int round);
+    void stopAfterMove(StopRuns& runs, int round);
+    void idle(IdleRuns& runs, int round);
+    bool startEngine(test::ChildProcess& engine, int delayMs, int amount,
+                     const std::string& resultPath, int limitMs, const std::string& logPath);
+    void recordRow(RowRuns& row, const ClickFigures& figures, double cpuPerClickUs,
+                   double peakRssMiB, const std::string& label, int round);
+    // Presses received by the target window since the previous call.
+    std::size_t landedOnTarget();
+    void fail(int& failures, const std::string& label, int round, const std::string& why);
+    std::string folder(const std::string& name) const;
+
+    const Options& m_options;
+    std::string m_folder;
+    QByteArray m_display;
+    ClickRecorder& m_recorder;
+    test::RecorderWindow& m_target;
+    test::OutsideInput m_input;
+    std::string m_self;
+    bool m_failed = false;
+    std::size_t m_targetPresses = 0;
+};
+
+} // namespace tivrel::bench

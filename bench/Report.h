@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Figures.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tivrel::bench {
+
+// The goals the figures are held against.
+inline constexpr double kGoalRateErrorPercent = 0.05;
+inline constexpr double kGoalP99DeviationMs = 0.4;
+inline constexpr double kGoalCpuPerClickUs = 150;
+inline constexpr double kGoalPeakRssMiB = 60;
+inline constexpr double kGoalStopLatencyMs = 20;
+
+// One row of the table ("tivrel 5 ms", "xdotool 10 ms"): the figures of each run.
+struct RowRuns {
+    std::vector<ClickFigures> clicks;
+    std::vector<double> cpuPerClickUs;
+    std::vector<double> peakRssMiB;
+    int failures = 0;
+};
+
+struct StopRuns {
+    std::vector<double> latencyMs;
+    std::vector<double> clicksAfterMove;         // in the server's order of events
+    std::vector<double> clicksReceivedAfterMove; // by the recorder's clock
+    int failures = 0;
+};
+
+struct IdleRuns {
+    std::vector<double> statCpuMs;      // utime + stime from /proc/PID/stat
+    std::vector<double> scheduledCpuMs; // run time of all threads from schedstat
+    std::vector<double> wakeups;        // context switches of all threads
+    int failures = 0;
+};
+
+struct Results {
+    std::map<std::string, RowRuns> rows;
+    StopRuns stops;
+    IdleRuns idles;
+};
+
+struct ReportHeading {
+    int runs;
+    int clicks;
+    int idleSeconds;
+    std::string display;
+};
+
+// The machine's load average over 1, 5 and 15 minutes, "0.12 0.40 0.33".
+std::string loadAverage();
+
+// The table of medians, then each goal with whether it holds.
+void printReport(const ReportHeading& heading, const Results& results);
+
+} // namespace tivrel::bench
