@@ -30,7 +30,7 @@ if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== unit and x11 tests with address and undefined behaviour sanitizers"
     dir="$ROOT/build-asan"
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIVREL_SANITIZE=ON
-    cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel-x-selection-owner
+    cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel-x-session
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'unit|x11'
 fi

@@ -1,42 +1,35 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots under a private Xvfb with openbox and a tray host:
-# the main window, the tray menu and the help sheet.
-#   docs/screenshots/make-screenshots.sh [path to the tivrel program]
+# Takes the README's screenshots under a private Xvfb with openbox and a tray host (started
+# and waited for by the tests' own tivrel-x-session): the main window, the tray menu and the
+# help sheet.
+#   docs/screenshots/make-screenshots.sh [tivrel program] [tivrel-x-session tool]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 program=${1:-$here/../../build/src/tivrel}
+session_tool=${2:-$(dirname "$program")/../tests/harness/tivrel-x-session}
 for tool in Xvfb openbox trayer xdotool import convert; do
     command -v "$tool" >/dev/null || { echo "needs $tool (xvfb openbox trayer xdotool imagemagick)"; exit 1; }
 done
+[ -x "$session_tool" ] || { echo "needs $session_tool (build the tivrel-x-session target)"; exit 1; }
 
 work=$(mktemp -d)
 chmod 700 "$work"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    "$session_tool" stop "$work/x" || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-exec 3>"$work/displayfd"
-Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/displayfd" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/displayfd")"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-trayer --edge top --align right --widthtype pixel --width 60 --height 24 >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+"$session_tool" start "$work/x" --screen 800x800x24 --tray-width 60 >/dev/null
+export DISPLAY=$(cat "$work/x/display")
 
 printf '[EULA]\nTrialRead=ACCEPTED\n[Auto-Hide]\nShow=1\n' >"$work/Tivrel.ini"
 TIVREL_SETTINGS_FILE="$work/Tivrel.ini" XDG_RUNTIME_DIR="$work" XDG_CONFIG_DIRS="$work/xdg" \
     "$program" >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do xdotool search --name '^Tivrel$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 1
-window=$(xdotool search --onlyvisible --name '^Tivrel$' | head -1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tivrel$' | head -1)
 xdotool mousemove 10 790
 import -window "$window" -frame "$here/main-window.png"
 
