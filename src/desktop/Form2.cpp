@@ -2,11 +2,13 @@
 
 #include "desktop/ClickableImage.h"
 #include "desktop/Pictures.h"
+#include "ui/Minimize.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -49,6 +51,8 @@ Form2::Form2(QWidget* owner) : QDialog(owner), m_sheet(helpSheetPicture()) {
 
     connect(Image1, &ClickableImage::clicked, this, [this] { run(Image1_Click); });
     connect(Image2, &ClickableImage::clicked, this, [this] { run(Image2_Click); });
+    // A modal window that vanished would leave the main window locked: it comes back at once.
+    onMinimized(*this, [this] { restoreFromMinimized(*this); });
 }
 
 Form2::~Form2() = default;
@@ -92,8 +96,17 @@ void Form2::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+void Form2::keyPressEvent(QKeyEvent* event) {
+    // The window has no cancel button, so ESC does not close it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void Form2::done(int result) {
-    // ESC and every other way a dialog ends count as closing the window.
+    // Every way a dialog ends counts as closing the window.
     runUnload();
     QDialog::done(result);
 }

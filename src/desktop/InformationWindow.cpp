@@ -26,10 +26,7 @@ void InformationWindow::show(bool about) {
     // A new window each time, with its designed values.
     Form2 form(&m_main);
     form.Form_Load = [&] { m_stacking.makeOnTop(form); };
-    const auto closeByClick = [&] {
-        form.unload();
-        m_stacking.makeOnTop(m_main);
-    };
+    const auto closeByClick = [&] { form.unload(); };
     form.Form_Click = closeByClick;
     form.Image1_Click = closeByClick;
     form.Image2_Click = [this] { m_browser.open(websiteAddress()); };
@@ -47,6 +44,9 @@ void InformationWindow::show(bool about) {
         form.setOuterSizeTwips(7260, 10215);
     }
     m_showModal(form);
+    // However the window was closed (a click, its close box, the window manager), the
+    // unload took the main window out of the topmost band: it goes back on top.
+    m_stacking.makeOnTop(m_main);
 }
 
 } // namespace tivrel

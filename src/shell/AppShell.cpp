@@ -3,6 +3,7 @@
 #include "engine/MouseStuff.h"
 #include "platform/Platform.h"
 #include "ui/Form1.h"
+#include "ui/Minimize.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -33,6 +34,7 @@ AppShell::AppShell(Form1& form, Platform& platform, ShellUi ui)
       m_information(form, platform.stacking, platform.browser, std::move(ui.showInformation)),
       m_quit(std::move(ui.quit)) {
     m_form.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });
+    onMinimized(m_form, [this] { onMinimize(); });
     m_platform.termination.onTerminate([this] { closeProgram(); });
 }
 
@@ -161,6 +163,15 @@ void AppShell::AutoHideonstartupmnu_Click() {
         return;
     }
     m_form.AutoHideonstartupmnu->setText(shown ? kShowOnStartup : kHideOnStartup);
+}
+
+void AppShell::onMinimize() {
+    // The window manager's minimize leaves no way back (the window has no taskbar entry and
+    // the tray menu no "Show"): it is taken as "Hide", and "Show" brings the window back on
+    // top. The state comes off first, so the window is not mapped as an icon again then.
+    restoreFromMinimized(m_form);
+    if (m_loaded && !m_closing && m_platform.trayIcon.isAvailable() && !m_form.Showmnu->isVisible())
+        Show2mnu_Click();
 }
 
 void AppShell::onCloseRequest(QCloseEvent& event) {

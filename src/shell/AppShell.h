@@ -62,6 +62,7 @@ private:
     void closeProgram();
     void cleanUp();
     void onCloseRequest(QCloseEvent& event);
+    void onMinimize();
 
     Form1& m_form;
     Platform& m_platform;

@@ -1,8 +1,10 @@
 #include "shell/Form3.h"
 
+#include "ui/Minimize.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -73,6 +75,17 @@ Form3::Form3(QWidget* owner) : QDialog(owner) {
 
     if (const QScreen* display = screen())
         move(display->availableGeometry().center() - rect().center());
+    // Until it is answered the notice is the only way on: minimized, it comes straight back.
+    onMinimized(*this, [this] { restoreFromMinimized(*this); });
+}
+
+void Form3::keyPressEvent(QKeyEvent* event) {
+    // Neither button is a cancel button: ESC leaves the notice where it is.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Form3::LoadText(const QStringList& lines) {

@@ -23,6 +23,9 @@ public:
     QPushButton* Command1 = nullptr; // "&Decline"
     QPushButton* Command2 = nullptr; // "&Accept"
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     Outcome m_outcome = Closed;
 };

@@ -84,17 +84,16 @@ TEST_F(InformationWindowTest, PicturesHaveTheirSizesAndPlaces) {
     EXPECT_FALSE(helpSheetPicture().pixelColor(10, 10) != QColor(Qt::white)) << "white ground";
 }
 
-// How the window is closed decides where the main window ends up.
+// However the window is closed, the main window ends up on top again.
 struct CloseCase {
     const char* name;
     std::function<void(Form2&)> close;
-    bool mainOnTop;
 };
 
 class CloseWayTest : public InformationWindowTest,
                      public ::testing::WithParamInterface<CloseCase> {};
 
-TEST_P(CloseWayTest, LeavesTheMainWindowInItsBand) {
+TEST_P(CloseWayTest, PutsTheMainWindowBackOnTop) {
     whileOpen = [](Form2& f) {
         f.show();
         GetParam().close(f);
@@ -104,17 +103,17 @@ TEST_P(CloseWayTest, LeavesTheMainWindowInItsBand) {
     const QStringList& calls = fakes.stacking.calls;
     const int lastOn = int(calls.lastIndexOf("on:Form1"));
     const int lastOff = int(calls.lastIndexOf("off:Form1"));
-    EXPECT_EQ(lastOn > lastOff, GetParam().mainOnTop) << qPrintable(calls.join(' '));
+    EXPECT_GT(lastOn, lastOff) << qPrintable(calls.join(' '));
     EXPECT_EQ(calls.count("off:Form1"), 1) << "the unload handler runs once";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, CloseWayTest,
-    ::testing::Values(
-        CloseCase{"BackgroundClick", [](Form2& f) { click(&f, QPoint(440, 60)); }, true},
-        CloseCase{"NoticePanelClick", [](Form2& f) { click(f.Image1, QPoint(10, 80)); }, true},
-        CloseCase{"TitleBarClose", [](Form2& f) { f.close(); }, false},
-        CloseCase{"EscapeKey", [](Form2& f) { f.reject(); }, false}),
+    ::testing::Values(CloseCase{"BackgroundClick", [](Form2& f) { click(&f, QPoint(440, 60)); }},
+                      CloseCase{"NoticePanelClick",
+                                [](Form2& f) { click(f.Image1, QPoint(10, 80)); }},
+                      CloseCase{"TitleBarClose", [](Form2& f) { f.close(); }},
+                      CloseCase{"DialogReject", [](Form2& f) { f.reject(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InformationWindowTest, LinkOpensTheSiteAndKeepsTheWindowOpen) {

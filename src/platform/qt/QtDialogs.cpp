@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 
@@ -59,6 +60,16 @@ void logShown(const char* kind, const QString& title, const QString& text) {
     log.flush();
 }
 
+// Swallows ESC on its way to a box. A Yes/No box has no cancel button, so ESC must not
+// answer it; QMessageBox would take "No" for one.
+class IgnoreEscape final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel);
+    }
+};
+
 } // namespace
 
 QWidget* QtDialogs::visibleOwner() const {
@@ -76,8 +87,9 @@ MessageAnswer QtDialogs::messageBox(const QString& prompt, MessageButtons button
     const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     box.setText(
         alignTabColumns(forDisplay(prompt), label ? label->fontMetrics() : box.fontMetrics()));
+    IgnoreEscape noEscape;
     if (yesNo)
-        box.setEscapeButton(QMessageBox::No);
+        box.installEventFilter(&noEscape);
     logShown("message", title, prompt);
     const int result = box.exec();
     if (!yesNo)

@@ -43,7 +43,9 @@ void sendAbove(QWidget& window, bool above) {
 }
 
 // Sends the wanted placement again each time the window manager has mapped the window
-// (the first expose after a show): only a managed window's state can be changed.
+// (the first expose after a show): only a managed window's state can be changed. An expose
+// that arrives while the window is hidden is a late one of an earlier mapping (a minimized
+// window is mapped once more as it is hidden) and must not use up the next show's.
 class ExposeWatcher final : public QObject {
 public:
     explicit ExposeWatcher(QWidget& window) : QObject(&window), m_window(window) {}
@@ -51,7 +53,7 @@ public:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Hide) {
             m_exposed = false;
-        } else if (event->type() == QEvent::Expose && !m_exposed) {
+        } else if (event->type() == QEvent::Expose && !m_exposed && m_window.isVisible()) {
             QWindow* handle = m_window.windowHandle();
             if (handle && handle->isExposed()) {
                 m_exposed = true;
