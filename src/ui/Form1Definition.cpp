@@ -3,17 +3,21 @@
 
 #include "engine/RunWindow.h"
 #include "platform/Platform.h"
+#include "ui/FocusScrollBar.h"
 #include "ui/ProgramIcon.h"
 #include "ui/TextColour.h"
 #include "ui/Twips.h"
 #include "ui/ValueLabel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 
 namespace tivrel {
 
@@ -41,7 +45,7 @@ ValueLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& 
 
 QScrollBar* makeScrollBar(QWidget* parent, int index, int top, int minimum, int maximum,
                           int value) {
-    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    auto* bar = new FocusScrollBar(Qt::Horizontal, parent);
     bar->setObjectName(QStringLiteral("HScroll1_%1").arg(index));
     bar->setGeometry(twipsRect(2040, top, 1455, 255));
     bar->setRange(minimum, maximum);
@@ -62,6 +66,30 @@ QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& te
     return option;
 }
 
+// The frames draw their caption in their top line, with the controls' places measured from
+// that line. Fusion sets the caption above the line and the line about a text height lower,
+// onto the first row of controls; the Windows style draws frames the classic way. Only the
+// frames take it: the controls inside keep the application's style.
+QStyle* frameStyle() {
+    static QStyle* const style = [] {
+        QStyle* windows = QStyleFactory::create(QStringLiteral("Windows"));
+        if (windows)
+            windows->setParent(QCoreApplication::instance());
+        return windows;
+    }();
+    return style;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption,
+                     const QRect& geometry) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    frame->setGeometry(geometry);
+    if (QStyle* style = frameStyle())
+        frame->setStyle(style);
+    return frame;
+}
+
 } // namespace
 
 void Form1::createWindow() {
@@ -78,9 +106,8 @@ void Form1::createWindow() {
 }
 
 void Form1::createStartFrame() {
-    Frame3 = new QGroupBox(centralWidget());
-    Frame3->setObjectName(QStringLiteral("Frame3"));
-    Frame3->setGeometry(twipsRect(120, 4080, 3975, 855));
+    Frame3 = makeFrame(centralWidget(), QStringLiteral("Frame3"), QString(),
+                       twipsRect(120, 4080, 3975, 855));
 
     Command1 = new QPushButton(QStringLiteral("&Press ENTER to Start"), Frame3);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -93,9 +120,8 @@ void Form1::createStartFrame() {
 }
 
 void Form1::createButtonFrame() {
-    Frame1 = new QGroupBox(QStringLiteral("Button Configuration"), centralWidget());
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(120, 3480, 3975, 615));
+    Frame1 = makeFrame(centralWidget(), QStringLiteral("Frame1"),
+                       QStringLiteral("Button Configuration"), twipsRect(120, 3480, 3975, 615));
 
     Option2[2] = makeOption(Frame1, QStringLiteral("Option2_2"), QStringLiteral("Middle"),
                             twipsRect(1560, 285, 1095, 255));
@@ -108,9 +134,8 @@ void Form1::createButtonFrame() {
 }
 
 void Form1::createSpeedFrame() {
-    Frame2 = new QGroupBox(QStringLiteral("Speed"), centralWidget());
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(twipsRect(120, 120, 3975, 3255));
+    Frame2 = makeFrame(centralWidget(), QStringLiteral("Frame2"), QStringLiteral("Speed"),
+                       twipsRect(120, 120, 3975, 3255));
 
     HScroll1[HoursRow] = makeScrollBar(Frame2, HoursRow, 1560, 0, 60, 0);
     HScroll1[SpeedRow] = makeScrollBar(Frame2, SpeedRow, 840, 5, 999, 10);
@@ -198,6 +223,27 @@ void Form1::setTabOrder() {
                               Option2[2],           HScroll1[HoursRow],  Command1};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+
+    // An option group is one tab stop, at its selected option; the arrow keys move within
+    // the group. Only the selected option takes the focus from TAB.
+    const auto tabStopAtSelection = [](QRadioButton* option) {
+        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        connect(option, &QRadioButton::toggled, option, [option](bool on) {
+            option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    };
+    for (QRadioButton* option : Option1)
+        tabStopAtSelection(option);
+    for (QRadioButton* option : Option2)
+        tabStopAtSelection(option);
+
+    // The window opens with the focus on its first tab stop.
+    for (QWidget* stop : order) {
+        if (stop->isEnabled() && (stop->focusPolicy() & Qt::TabFocus)) {
+            stop->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
 }
 
 } // namespace tivrel

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -528,6 +529,97 @@ TEST_P(TabWalkTest, TabSkipsDisabledControls) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Form1, TabWalkTest, ::testing::ValuesIn(kTabWalks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// An option group that never had the focus is entered at its selected option, from either
+// side, and the window opens with the focus on its first stop, the selected "Fast Delay".
+struct GroupEntry {
+    const char* name;
+    int delay;  // Option1 index chosen before the window shows
+    int button; // Option2 index chosen before the window shows
+    WidgetOf from;
+    bool backwards;
+    const char* lands;
+};
+
+const GroupEntry kGroupEntries[] = {
+    {"FastDelayFromStart", 1, 0, [](const Form1& f) { return f.Command1; }, false, "Option1_1"},
+    {"FastDelayBackFromCheck", 1, 0, [](const Form1& f) { return f.Check1; }, true, "Option1_1"},
+    {"RightFromSpeed", 1, 1, [](const Form1& f) { return f.HScroll1[3]; }, false, "Option2_1"},
+    {"MiddleBackFromStart", 1, 2, [](const Form1& f) { return f.Command1; }, true, "Option2_2"},
+};
+
+class GroupEntryTest : public Form1ParamTest<GroupEntry> {};
+
+TEST_P(GroupEntryTest, LandsOnTheSelectedOption) {
+    const GroupEntry& c = GetParam();
+    form.Option1[c.delay]->setChecked(true);
+    form.Option2[c.button]->setChecked(true);
+    ASSERT_TRUE(showActive());
+    EXPECT_EQ(names({QApplication::focusWidget()}), names({form.Option1[1]}))
+        << "the focus at the start";
+
+    c.from(form)->setFocus(Qt::OtherFocusReason);
+    typeKey(QApplication::focusWidget(), c.backwards ? Qt::Key_Backtab : Qt::Key_Tab,
+            c.backwards ? Qt::ShiftModifier : Qt::NoModifier);
+    EXPECT_EQ(names({QApplication::focusWidget()}), std::vector<std::string>{c.lands});
+}
+
+INSTANTIATE_TEST_SUITE_P(Form1, GroupEntryTest, ::testing::ValuesIn(kGroupEntries),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Form1Test, FocusedScrollBarShowsAMark) {
+    ASSERT_TRUE(showActive());
+    QScrollBar* speed = form.HScroll1[3];
+    form.Check1->setFocus(Qt::TabFocusReason);
+    const QImage without = speed->grab().toImage();
+    speed->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(speed->hasFocus());
+    const QImage with = speed->grab().toImage();
+    EXPECT_NE(with, without) << "the focused scroll bar looks the same";
+}
+
+// ---------------------------------------------------------------------------------------
+// Frames: the caption sits in the top line, as the control places assume
+
+struct FrameCase {
+    const char* name;
+    std::function<QGroupBox*(const Form1&)> frame;
+    WidgetOf firstRow; // the control nearest the top line
+};
+
+const FrameCase kFrames[] = {
+    {"Speed", [](const Form1& f) { return f.Frame2; }, [](const Form1& f) { return f.Label2[0]; }},
+    {"ButtonConfiguration", [](const Form1& f) { return f.Frame1; },
+     [](const Form1& f) { return f.Option2[0]; }},
+};
+
+class FrameCaptionTest : public Form1ParamTest<FrameCase> {};
+
+TEST_P(FrameCaptionTest, TopLineRunsThroughTheCaptionAboveTheFirstRow) {
+    QGroupBox* frame = GetParam().frame(form);
+    const QImage image = frame->grab().toImage();
+    const QColor ground = frame->palette().color(QPalette::Window);
+    // The top line, looked for at the right end where no caption is.
+    const int x = image.width() - 8;
+    int line = -1;
+    for (int y = 0; y < image.height() && line < 0; ++y) {
+        if (image.pixelColor(x, y) != ground)
+            line = y;
+    }
+    const int captionHeight = frame->fontMetrics().height();
+    ASSERT_GE(line, 0) << "no frame line";
+    EXPECT_LE(line, captionHeight / 2 + 2) << "the line runs below the caption";
+    EXPECT_LT(line + 2, GetParam().firstRow(form)->y()) << "the line touches the first row";
+    bool captionDrawn = false;
+    for (int y = 0; y < captionHeight && !captionDrawn; ++y) {
+        for (int cx = 10; cx < 30 && !captionDrawn; ++cx)
+            captionDrawn = y != line && image.pixelColor(cx, y) != ground;
+    }
+    EXPECT_TRUE(captionDrawn) << "no caption at the top";
+}
+
+INSTANTIATE_TEST_SUITE_P(Form1, FrameCaptionTest, ::testing::ValuesIn(kFrames),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
