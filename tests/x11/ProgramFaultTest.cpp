@@ -69,6 +69,10 @@ TEST_F(ProgramFault, ReadOnlySettingsFolderIsNamedInAMessageAndEndsTheProgram) {
     ASSERT_TRUE(QDir().mkpath(folder));
     home.setSettingsFile(folder + QStringLiteral("/Tivrel.ini"));
     QString error;
+    // The program and its terms go into the home, which that user can read: the build folder
+    // may lie where only its owner can (a 0700 temporary folder, a 0750 home).
+    ASSERT_TRUE(home.useProgramCopy(&error)) << qPrintable(error);
+    ASSERT_TRUE(home.writeFile(home.termsFile(), "Terms of use\n"));
     ASSERT_TRUE(home.handTo(kNobody, kNobody, &error)) << qPrintable(error);
     ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                   QFileDevice::ReadOther | QFileDevice::ExeOther));
