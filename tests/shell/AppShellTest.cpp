@@ -1,5 +1,6 @@
 #include "shell/ShellFixture.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -85,9 +86,9 @@ INSTANTIATE_TEST_SUITE_P(Values, StartupVisibilityTest,
                                            VisibilityCase{"", false, "Show on startup", true},
                                            VisibilityCase{"0", false, "Show on startup", true},
                                            VisibilityCase{"1", true, "Hide on startup", false},
-                                           VisibilityCase{"2", true, "Hide on startup", true},
-                                           VisibilityCase{" 1", true, "Hide on startup", true},
-                                           VisibilityCase{"yes", true, "Hide on startup", true}));
+                                           VisibilityCase{"2", true, "Hide on startup", false},
+                                           VisibilityCase{" 1", true, "Hide on startup", false},
+                                           VisibilityCase{"yes", true, "Hide on startup", false}));
 
 TEST_F(AppShellTest, WithoutANotificationAreaTheWindowStaysReachable) {
     accept();
@@ -238,8 +239,44 @@ INSTANTIATE_TEST_SUITE_P(Values, AutoHideItemTest,
                          ::testing::Values(AutoHideCase{"", "1", "Hide on startup"},
                                            AutoHideCase{"0", "1", "Hide on startup"},
                                            AutoHideCase{"1", "0", "Show on startup"},
-                                           AutoHideCase{"2", "2", nullptr},
-                                           AutoHideCase{"On", "On", nullptr}));
+                                           AutoHideCase{"2", "0", "Show on startup"},
+                                           AutoHideCase{"On", "0", "Show on startup"}));
+
+// A stored value other than "0", "1" or nothing shows the window, and the first "&Hide"
+// hides it.
+TEST_F(AppShellTest, UnusualStoredValueShowsAWindowThatHides) {
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "2";
+    ASSERT_EQ(load(), std::nullopt);
+    ASSERT_TRUE(form.isVisible());
+    form.Show2mnu->trigger();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.Showmnu->isVisible());
+}
+
+// Hide and Show during a run leave the count to the run, so the amount stops it exactly.
+TEST_F(AppShellTest, HideAndShowDuringARunKeepTheCountAndTheAmount) {
+    accept();
+    fakes.settings.values["Auto-Hide/Show"] = "1";
+    ASSERT_EQ(load(), std::nullopt);
+    form.Check1->click();
+    form.HScroll1[AmountRow]->setValue(20);
+    form.Command1->click();
+    auto& timer1 = static_cast<FakeTickSource&>(*form.Timer1);
+    for (int i = 0; i < 30 && timer1.isEnabled(); ++i) {
+        if (i == 8)
+            form.Show2mnu->trigger(); // "&Hide"
+        if (i == 12)
+            form.Showmnu->trigger();
+        timer1.tick();
+    }
+    EXPECT_EQ(fakes.mouse.events.size(), 40u) << "20 clicks, a press and a release each";
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("Total Clicks:\t20\r\n"));
+    EXPECT_EQ(form.TimeLbl->text(), "20");
+    form.Show2mnu->trigger(); // idle again: hiding resets the count shown
+    EXPECT_EQ(form.TimeLbl->text(), "0");
+}
 
 TEST_F(AppShellTest, AutoHideItemReportsAnUnwritableStore) {
     accept();
