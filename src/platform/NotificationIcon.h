@@ -7,18 +7,12 @@
 
 namespace tivrel {
 
-// Mouse notifications of the icon, numbered as the classic window messages number them.
-namespace IconMessage {
-constexpr int MouseMove = 0x0200;
-constexpr int LeftButtonDown = 0x0201;
-constexpr int LeftButtonUp = 0x0202;
-constexpr int LeftButtonDoubleClick = 0x0203;
-constexpr int RightButtonDown = 0x0204;
-constexpr int RightButtonUp = 0x0205;
-constexpr int MiddleButtonUp = 0x0208;
-} // namespace IconMessage
+// How the user activated the icon: which button was clicked on it, or a double click of the
+// left one.
+enum class IconButton { Left, Right, Middle, LeftDoubleClick };
 
-// One icon in the desktop's notification area.
+// One icon in the desktop's notification area. What a click on it does is the owner's
+// business: the icon only reports the activation.
 class NotificationIcon {
 public:
     virtual ~NotificationIcon() = default;
@@ -27,17 +21,17 @@ public:
     virtual void add(const QIcon& icon) = 0;
     virtual void setTip(const QString& tip) = 0;
     virtual void remove() = 0;
-    // Called with the notification number for each mouse event on the icon.
-    void onMouse(std::function<void(int)> handler) { m_handler = std::move(handler); }
+    // Called on the UI thread each time the user activates the icon.
+    void onActivated(std::function<void(IconButton)> handler) { m_handler = std::move(handler); }
 
 protected:
-    void deliverMouse(int message) {
+    void activated(IconButton button) {
         if (m_handler)
-            m_handler(message);
+            m_handler(button);
     }
 
 private:
-    std::function<void(int)> m_handler;
+    std::function<void(IconButton)> m_handler;
 };
 
 } // namespace tivrel

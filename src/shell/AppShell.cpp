@@ -29,8 +29,7 @@ void RemoveCloseItem(QWidget& window, SystemMenu& menu) {
 AppShell::AppShell(Form1& form, Platform& platform, ShellUi ui)
     : m_form(form), m_platform(platform),
       m_gate(platform.settings, platform.files, platform.dialogs, std::move(ui.showDisclaimer)),
-      m_tray(platform.trayIcon, std::move(ui.popup),
-             [](int, qintptr, qintptr) { return qintptr(0); }),
+      m_tray(platform.trayIcon, std::move(ui.popup)),
       m_information(form, platform.stacking, platform.browser, std::move(ui.showInformation)),
       m_quit(std::move(ui.quit)) {
     m_form.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });

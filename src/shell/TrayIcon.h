@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QIcon>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 
@@ -12,50 +11,31 @@ class QWidget;
 namespace tivrel {
 
 class NotificationIcon;
+enum class IconButton;
 
-// Window messages, as the hook sees them.
-using WindowProc = std::function<qintptr(int message, qintptr wParam, qintptr lParam)>;
-
-// What the notification area is told about the icon.
-struct NotifyIconData {
-    static constexpr int kTipSize = 64;
-    quint32 cbSize = 0;
-    quintptr hWnd = 0;
-    quint32 uID = 0;
-    quint32 uFlags = 0;
-    quint32 uCallbackMessage = 0;
-    QIcon hIcon;
-    QByteArray szTip = QByteArray(kTipSize, '\0');
-};
-
-// The program's one icon in the notification area. Its mouse notifications reach the main
-// window as message 2025 through TrayWindowProc: a left or right button release opens the
-// "&File" menu at the pointer; everything else goes on to the window's own procedure.
+// The program's one icon in the notification area, showing the main window's icon. A left
+// or right click on it opens the "&File" menu at the pointer; other activations do nothing.
 class TrayIcon {
 public:
-    static constexpr quint32 kCallbackMessage = 2025;
-    enum Flags : quint32 { NIF_MESSAGE = 1, NIF_ICON = 2, NIF_TIP = 4 };
+    // The longest tip the icon shows; a longer one is cut.
+    static constexpr int kTipLength = 63;
 
-    // popup opens the menu at the pointer; previous is the window's procedure before the hook.
-    TrayIcon(NotificationIcon& icon, std::function<void(QMenu&)> popup, WindowProc previous);
+    // popup opens a menu at the pointer.
+    TrayIcon(NotificationIcon& icon, std::function<void(QMenu&)> popup);
+    ~TrayIcon();
 
+    // Adds the icon once; later calls change nothing.
     void AddTrayIcon(QWidget& window, QMenu& menu);
     void SetTrayTip(const QString& text);
+    // Takes the icon away; harmless when repeated.
     void RemoveTrayIcon();
-    qintptr TrayWindowProc(int message, qintptr wParam, qintptr lParam);
-
-    const NotifyIconData& record() const { return m_record; }
-    bool isHooked() const { return m_hooked; }
+    // Each activation of the icon while it is in the notification area.
+    void TrayWindowProc(IconButton button);
 
 private:
     NotificationIcon& m_icon;
     std::function<void(QMenu&)> m_popup;
-    WindowProc m_windowProc;
-    WindowProc m_savedProc;
-    QPointer<QWidget> m_window;
     QPointer<QMenu> m_menu;
-    NotifyIconData m_record;
-    bool m_hooked = false;
     bool m_added = false;
 };
 

@@ -65,7 +65,7 @@ public:
     bool otherCopyRunning = false;
 };
 
-// Records the icon's life; the test plays the mouse on it.
+// Records the icon's life; the test plays the user's clicks on it.
 class FakeNotificationIcon final : public NotificationIcon {
 public:
     bool isAvailable() override { return available; }
@@ -79,7 +79,7 @@ public:
         ++removes;
         shown = false;
     }
-    void mouse(int message) { deliverMouse(message); }
+    void click(IconButton button) { activated(button); }
 
     bool available = true;
     bool shown = false;

@@ -313,7 +313,8 @@ TEST_F(AppShellTest, ExitAnsweredYesCleansUpAndQuits) {
     EXPECT_EQ(quits, std::vector<int>{0});
     EXPECT_FALSE(fakes.trayIcon.shown);
     EXPECT_EQ(fakes.trayIcon.removes, 1);
-    EXPECT_FALSE(shell.trayIcon().isHooked());
+    fakes.trayIcon.click(IconButton::Right);
+    EXPECT_EQ(popups, 0) << "a click on a removed icon reaches nothing";
     EXPECT_EQ(fakes.stacking.calls, (QStringList{"off:Form1", "off:Form1"}));
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(fakes.settings.writes, 0) << "nothing is saved at the end";
@@ -378,13 +379,9 @@ TEST_F(AppShellTest, TerminationAtTheNoticeEndsTheProgram) {
 TEST_F(AppShellTest, IconClicksOpenTheFileMenu) {
     accept();
     ASSERT_EQ(load(), std::nullopt);
-    fakes.trayIcon.mouse(IconMessage::LeftButtonUp);
-    fakes.trayIcon.mouse(IconMessage::RightButtonUp);
-    EXPECT_EQ(popups, 2);
-    for (const int other :
-         {IconMessage::MouseMove, IconMessage::LeftButtonDown, IconMessage::RightButtonDown,
-          IconMessage::LeftButtonDoubleClick, IconMessage::MiddleButtonUp})
-        fakes.trayIcon.mouse(other);
+    // The fixture's popup checks that the menu is the window's "&File" menu.
+    fakes.trayIcon.click(IconButton::Left);
+    fakes.trayIcon.click(IconButton::Right);
     EXPECT_EQ(popups, 2);
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tivrel::test {
 namespace {
 
@@ -16,79 +18,114 @@ protected:
     FakeNotificationIcon icon;
     QWidget window;
     QMenu menu;
-    int popups = 0;
-    std::vector<std::tuple<int, qintptr, qintptr>> passedOn;
-    TrayIcon tray{icon,
-                  [this](QMenu& m) {
-                      EXPECT_EQ(&m, &menu);
-                      ++popups;
-                  },
-                  [this](int message, qintptr wParam, qintptr lParam) {
-                      passedOn.emplace_back(message, wParam, lParam);
-                      return qintptr(77);
-                  }};
+    std::vector<QMenu*> popups;
+    std::optional<TrayIcon> tray{std::in_place, icon, [this](QMenu& m) { popups.push_back(&m); }};
 };
 
-TEST_F(TrayIconTest, RecordIsFilledAsTheAreaExpects) {
-    tray.AddTrayIcon(window, menu);
-    const NotifyIconData& r = tray.record();
-    EXPECT_EQ(r.cbSize, 88u);
-    EXPECT_EQ(r.uID, 0u);
-    EXPECT_EQ(r.hWnd, quintptr(window.winId()));
-    EXPECT_EQ(r.uFlags, 3u);
-    EXPECT_EQ(r.uCallbackMessage, 2025u);
-    EXPECT_FALSE(r.hIcon.isNull());
-    EXPECT_EQ(r.szTip, QByteArray(64, '\0')) << "no tip before SetTrayTip";
-    EXPECT_EQ(icon.adds, 1);
+// Which activations of the icon open the menu.
+struct ActivationCase {
+    const char* name;
+    IconButton button;
+    bool opensMenu;
+};
 
-    tray.SetTrayTip("Tivrel");
-    EXPECT_EQ(tray.record().uFlags, 4u);
-    QByteArray expected = QByteArray("Tivrel") + '\0' + QByteArray(57, ' ');
-    EXPECT_EQ(tray.record().szTip, expected);
-    EXPECT_EQ(icon.tip, "Tivrel");
+const ActivationCase kActivations[] = {
+    {"Left", IconButton::Left, true},
+    {"Right", IconButton::Right, true},
+    {"Middle", IconButton::Middle, false},
+    {"LeftDoubleClick", IconButton::LeftDoubleClick, false},
+};
 
-    tray.SetTrayTip(QString(80, u'x'));
-    EXPECT_EQ(tray.record().szTip.size(), 64);
-    EXPECT_EQ(tray.record().szTip.at(63), '\0') << "a long tip is cut to 63 characters";
-    EXPECT_EQ(icon.tip, QString(63, u'x'));
+class TrayIconActivation : public TrayIconTest,
+                           public ::testing::WithParamInterface<ActivationCase> {};
+
+TEST_P(TrayIconActivation, OpensTheGivenMenuOnLeftAndRightOnly) {
+    tray->AddTrayIcon(window, menu);
+    icon.click(GetParam().button);
+    EXPECT_EQ(popups, GetParam().opensMenu ? std::vector<QMenu*>{&menu} : std::vector<QMenu*>{});
 }
 
-TEST_F(TrayIconTest, ButtonReleasesOpenTheMenuOthersPassOn) {
-    tray.AddTrayIcon(window, menu);
-    EXPECT_EQ(tray.TrayWindowProc(2025, 0, 514), 0);
-    EXPECT_EQ(tray.TrayWindowProc(2025, 9, 517), 0);
-    EXPECT_EQ(popups, 2);
-    EXPECT_TRUE(passedOn.empty());
+INSTANTIATE_TEST_SUITE_P(TrayIcon, TrayIconActivation, ::testing::ValuesIn(kActivations),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-    const int others[][2] = {{2025, 512}, {2025, 513}, {2025, 515}, {2025, 516},
-                             {2025, 520}, {15, 514},   {2024, 517}, {16, 0}};
-    for (const auto& m : others)
-        EXPECT_EQ(tray.TrayWindowProc(m[0], 3, m[1]), 77) << m[0] << "/" << m[1];
-    EXPECT_EQ(popups, 2);
-    ASSERT_EQ(passedOn.size(), std::size(others));
-    EXPECT_EQ(passedOn[0], std::make_tuple(2025, qintptr(3), qintptr(512)));
+// The icon's life: "a" is AddTrayIcon, "r" RemoveTrayIcon. The icon is added at most once
+// at a time, taking it away is harmless when repeated, and clicks open the menu only while
+// it is there.
+struct LifeCase {
+    const char* name;
+    const char* steps;
+    int adds;
+    int removes;
+    bool shown;
+};
+
+const LifeCase kLives[] = {
+    {"NeverAdded", "", 0, 0, false},
+    {"Added", "a", 1, 0, true},
+    {"AddedTwice", "aa", 1, 0, true},
+    {"Removed", "ar", 1, 1, false},
+    {"RemovedThreeTimes", "arrr", 1, 1, false},
+    {"RemovedBeforeAdded", "r", 0, 0, false},
+    {"AddedAgainAfterRemoval", "ara", 2, 1, true},
+};
+
+class TrayIconLife : public TrayIconTest, public ::testing::WithParamInterface<LifeCase> {};
+
+TEST_P(TrayIconLife, ClicksOpenTheMenuOnlyWhileTheIconIsShown) {
+    const LifeCase& c = GetParam();
+    for (const char* step = c.steps; *step; ++step) {
+        if (*step == 'a')
+            tray->AddTrayIcon(window, menu);
+        else
+            tray->RemoveTrayIcon();
+    }
+    EXPECT_EQ(icon.adds, c.adds);
+    EXPECT_EQ(icon.removes, c.removes);
+    EXPECT_EQ(icon.shown, c.shown);
+    if (c.adds > 0) {
+        EXPECT_EQ(icon.lastIcon.cacheKey(), window.windowIcon().cacheKey())
+            << "the icon shows the window's own icon";
+    }
+
+    icon.click(IconButton::Left);
+    EXPECT_EQ(popups.size(), c.shown ? 1u : 0u);
 }
 
-TEST_F(TrayIconTest, IconNotificationsGoThroughTheHookUntilRemoved) {
-    tray.AddTrayIcon(window, menu);
-    icon.mouse(514);
-    EXPECT_EQ(popups, 1);
-    tray.RemoveTrayIcon();
-    EXPECT_EQ(tray.record().uFlags, 0u);
+INSTANTIATE_TEST_SUITE_P(TrayIcon, TrayIconLife, ::testing::ValuesIn(kLives),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The tip as the icon shows it: at most 63 characters, cut at the end.
+struct TipCase {
+    const char* name;
+    QString text;
+    QString shown;
+};
+
+const TipCase kTips[] = {
+    {"Name", QStringLiteral("Tivrel"), QStringLiteral("Tivrel")},
+    {"Empty", QString(), QString()},
+    {"Longest", QString(63, u'x'), QString(63, u'x')},
+    {"OneTooMany", QString(64, u'x'), QString(63, u'x')},
+    {"LongWithAccents", QString(80, u'\u00e9'), QString(63, u'\u00e9')},
+};
+
+class TrayIconTip : public TrayIconTest, public ::testing::WithParamInterface<TipCase> {};
+
+TEST_P(TrayIconTip, IsCutTo63Characters) {
+    tray->AddTrayIcon(window, menu);
+    tray->SetTrayTip(GetParam().text);
+    EXPECT_EQ(icon.tip, GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(TrayIcon, TrayIconTip, ::testing::ValuesIn(kTips),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TrayIconTest, GoesAwayWithItsOwnerAndLaterClicksReachNothing) {
+    tray->AddTrayIcon(window, menu);
+    tray.reset();
     EXPECT_FALSE(icon.shown);
-    icon.mouse(514);
-    EXPECT_EQ(popups, 1) << "an unhooked window no longer hears the icon";
-}
-
-TEST_F(TrayIconTest, RemovingTwiceAndAddingTwiceAreHarmless) {
-    tray.AddTrayIcon(window, menu);
-    tray.AddTrayIcon(window, menu);
-    EXPECT_EQ(icon.adds, 1);
-    tray.RemoveTrayIcon();
-    tray.RemoveTrayIcon();
-    EXPECT_EQ(icon.removes, 1);
-    EXPECT_FALSE(tray.isHooked());
-    EXPECT_EQ(tray.TrayWindowProc(2025, 0, 512), 77) << "the saved procedure still answers";
+    icon.click(IconButton::Right);
+    EXPECT_TRUE(popups.empty());
 }
 
 } // namespace

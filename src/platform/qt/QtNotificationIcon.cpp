@@ -7,16 +7,16 @@ QtNotificationIcon::QtNotificationIcon() {
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          switch (reason) {
                          case QSystemTrayIcon::Trigger:
-                             deliverMouse(IconMessage::LeftButtonUp);
+                             activated(IconButton::Left);
                              break;
                          case QSystemTrayIcon::Context:
-                             deliverMouse(IconMessage::RightButtonUp);
-                             break;
-                         case QSystemTrayIcon::DoubleClick:
-                             deliverMouse(IconMessage::LeftButtonDoubleClick);
+                             activated(IconButton::Right);
                              break;
                          case QSystemTrayIcon::MiddleClick:
-                             deliverMouse(IconMessage::MiddleButtonUp);
+                             activated(IconButton::Middle);
+                             break;
+                         case QSystemTrayIcon::DoubleClick:
+                             activated(IconButton::LeftDoubleClick);
                              break;
                          case QSystemTrayIcon::Unknown:
                              break;
