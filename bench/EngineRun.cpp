@@ -113,11 +113,7 @@ int runEngine(int argc, char** argv) {
     const auto native = NativePlatform::open(std::move(display));
     // The real backends, except for message boxes, which would wait for a user.
     NotingDialogs dialogs;
-    Platform& real = native->platform();
-    Platform platform{real.mouse,         dialogs,         real.timeOfDay,   real.stacking,
-                      real.newTickSource, real.settings,   real.files,       real.instanceLock,
-                      real.trayIcon,      real.systemMenu, real.termination, real.startupEntry,
-                      real.browser};
+    Platform platform = native->platform().with({.dialogs = &dialogs});
 
     Form1 form(platform);
     form.setStartingValues();

@@ -12,20 +12,6 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
-    // Clicks go through the X server: without an X display (a Wayland session without
-    // XWayland, a text console) there is nothing Tivrel could click.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            std::fputs(qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                           ? "Tivrel: no graphical session found. Tivrel needs an X11 session (or "
-                             "XWayland) to click; start it from a desktop session.\n"
-                           : "Tivrel: this Wayland session has no X11 display. Tivrel needs an X11 "
-                             "session (or XWayland) to click.\n",
-                       stderr);
-            return EXIT_FAILURE;
-        }
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
     QString error;
     auto display = tivrel::NativePlatform::connect(&error);
     if (!display) {

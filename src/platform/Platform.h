@@ -8,10 +8,10 @@
 #include "platform/NotificationIcon.h"
 #include "platform/SettingsStore.h"
 #include "platform/StartupEntry.h"
-#include "platform/SystemMenu.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TickSource.h"
 #include "platform/TimeOfDay.h"
+#include "platform/WindowCommands.h"
 #include "platform/WindowStacking.h"
 
 #include <functional>
@@ -20,21 +20,45 @@
 namespace tivrel {
 
 // The operations the program needs from the system, gathered so that windows and logic
-// receive them in one piece: the real backends in the program, fakes in the tests.
+// receive them in one piece. Each system's assembler names every member (designated
+// initialisers); whoever needs another service in one place takes a copy with with().
 struct Platform {
+    using TickSourceFactory = std::function<std::unique_ptr<TickSource>()>;
+
     Mouse& mouse;
     Dialogs& dialogs;
     TimeOfDay& timeOfDay;
     WindowStacking& stacking;
-    std::function<std::unique_ptr<TickSource>()> newTickSource;
+    TickSourceFactory newTickSource;
     SettingsStore& settings;
     FileSystem& files;
     InstanceLock& instanceLock;
     NotificationIcon& trayIcon;
-    SystemMenu& systemMenu;
+    WindowCommands& windowCommands;
     TerminationSignals& termination;
     StartupEntry& startupEntry;
     Browser& browser;
+
+    // Services to put in place of a platform's own; those left empty stay as they are.
+    struct Replacements {
+        Mouse* mouse = nullptr;
+        Dialogs* dialogs = nullptr;
+        TimeOfDay* timeOfDay = nullptr;
+        WindowStacking* stacking = nullptr;
+        TickSourceFactory newTickSource = {};
+        SettingsStore* settings = nullptr;
+        FileSystem* files = nullptr;
+        InstanceLock* instanceLock = nullptr;
+        NotificationIcon* trayIcon = nullptr;
+        WindowCommands* windowCommands = nullptr;
+        TerminationSignals* termination = nullptr;
+        StartupEntry* startupEntry = nullptr;
+        Browser* browser = nullptr;
+    };
+
+    // This platform with some of its services replaced: a test's real backend among fakes,
+    // a tool's scripted message boxes among the real backends.
+    Platform with(const Replacements& replacements) const;
 };
 
 } // namespace tivrel

@@ -17,11 +17,10 @@ namespace {
 const QString kHideOnStartup = QStringLiteral("Hide on startup");
 const QString kShowOnStartup = QStringLiteral("Show on startup");
 
-// Takes the Close command and the separator above it (positions 6 and 5 of the standard
-// system menu) away from a window.
-void RemoveCloseItem(QWidget& window, SystemMenu& menu) {
-    menu.removeEntry(window, 6);
-    menu.removeEntry(window, 5);
+// Takes the close command away from the window's frame; onCloseRequest refuses the close
+// requests a desktop still sends.
+void RemoveCloseItem(QWidget& window, WindowCommands& commands) {
+    commands.removeCloseCommand(window);
 }
 
 } // namespace
@@ -62,7 +61,7 @@ std::optional<int> AppShell::Form_Load() {
     }
     m_shortcut = std::make_unique<StartupShortcut>(*m_form.Startupatlogonmnu,
                                                    m_platform.startupEntry, m_platform.dialogs);
-    RemoveCloseItem(m_form, m_platform.systemMenu);
+    RemoveCloseItem(m_form, m_platform.windowCommands);
     m_form.setStartingValues();
     m_tray.AddTrayIcon(m_form, *m_form.optioinsmnu);
     m_tray.SetTrayTip(kApplicationTitle);

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/TimeOfDay.h"
 #include "platform/WindowStacking.h"
+#include "platform/null/NullPlatform.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -43,9 +44,10 @@ public:
     QStringList calls;
 };
 
-// Every fake in one bundle. Tick sources are created in the order the window asks for
-// them and kept in `timers`.
+// Every fake in one bundle, over the null platform: a service without a fake does nothing.
+// Tick sources are created in the order the window asks for them and kept in `timers`.
 struct FakePlatform {
+    NullPlatform null;
     FakeMouse mouse;
     FakeDialogs dialogs;
     FakeTimeOfDay timeOfDay;
@@ -54,28 +56,31 @@ struct FakePlatform {
     FakeFileSystem files;
     FakeInstanceLock instanceLock;
     FakeNotificationIcon trayIcon;
-    FakeSystemMenu systemMenu;
+    FakeWindowCommands windowCommands;
     FakeTerminationSignals termination;
     FakeStartupEntry startupEntry;
     FakeBrowser browser;
     std::vector<FakeTickSource*> timers;
-    Platform platform{mouse,
-                      dialogs,
-                      timeOfDay,
-                      stacking,
-                      [this] {
-                          auto source = std::make_unique<FakeTickSource>();
-                          timers.push_back(source.get());
-                          return source;
-                      },
-                      settings,
-                      files,
-                      instanceLock,
-                      trayIcon,
-                      systemMenu,
-                      termination,
-                      startupEntry,
-                      browser};
+    Platform platform = null.platform.with({
+        .mouse = &mouse,
+        .dialogs = &dialogs,
+        .timeOfDay = &timeOfDay,
+        .stacking = &stacking,
+        .newTickSource =
+            [this] {
+                auto source = std::make_unique<FakeTickSource>();
+                timers.push_back(source.get());
+                return source;
+            },
+        .settings = &settings,
+        .files = &files,
+        .instanceLock = &instanceLock,
+        .trayIcon = &trayIcon,
+        .windowCommands = &windowCommands,
+        .termination = &termination,
+        .startupEntry = &startupEntry,
+        .browser = &browser,
+    });
 };
 
 } // namespace tivrel::test

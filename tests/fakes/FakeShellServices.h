@@ -5,8 +5,8 @@
 #include "platform/InstanceLock.h"
 #include "platform/NotificationIcon.h"
 #include "platform/SettingsStore.h"
-#include "platform/SystemMenu.h"
 #include "platform/TerminationSignals.h"
+#include "platform/WindowCommands.h"
 
 #include <QHash>
 #include <QMap>
@@ -89,25 +89,11 @@ public:
     QIcon lastIcon;
 };
 
-// The standard seven-entry system menu of each window.
-class FakeSystemMenu final : public SystemMenu {
+// Records the windows whose close command was taken away, by object name.
+class FakeWindowCommands final : public WindowCommands {
 public:
-    QStringList entries(QWidget& window) override { return menuOf(window); }
-    void removeEntry(QWidget& window, int position) override {
-        QStringList& menu = menuOf(window);
-        if (position >= 0 && position < menu.size())
-            menu.removeAt(position);
-    }
-
-private:
-    QStringList& menuOf(QWidget& window) {
-        auto it = menus.find(&window);
-        if (it == menus.end())
-            it = menus.insert(&window,
-                              {"Restore", "Move", "Size", "Minimize", "Maximize", "-", "Close"});
-        return *it;
-    }
-    QHash<const QWidget*, QStringList> menus;
+    void removeCloseCommand(QWidget& window) override { closeRemoved << window.objectName(); }
+    QStringList closeRemoved;
 };
 
 class FakeBrowser final : public Browser {

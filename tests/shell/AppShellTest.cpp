@@ -44,8 +44,7 @@ TEST_F(AppShellTest, StartUpStepsRunInOrder) {
     fakes.settings.values["Auto-Hide/Show"] = "1";
     fakes.startupEntry.forThisUser = true;
     EXPECT_EQ(load(), std::nullopt);
-    EXPECT_EQ(fakes.systemMenu.entries(form),
-              (QStringList{"Restore", "Move", "Size", "Minimize", "Maximize"}));
+    EXPECT_EQ(fakes.windowCommands.closeRemoved, QStringList{"Form1"});
     EXPECT_FALSE(form.HScroll1[MinutesRow]->isEnabled());
     EXPECT_FALSE(form.HScroll1[SecondsRow]->isEnabled());
     EXPECT_FALSE(form.HScroll1[HoursRow]->isEnabled());

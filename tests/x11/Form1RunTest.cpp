@@ -85,10 +85,12 @@ protected:
 
         // Real mouse, timers, clock and stacking; the rest of the system is scripted, the
         // message boxes above all, which would otherwise wait for a user.
-        platform = std::make_unique<Platform>(Platform{
-            *mouse, dialogs, timeOfDay, stacking, [] { return std::make_unique<QtTickSource>(); },
-            fakes.settings, fakes.files, fakes.instanceLock, fakes.trayIcon, fakes.systemMenu,
-            fakes.termination, fakes.startupEntry, fakes.browser});
+        platform = std::make_unique<Platform>(fakes.platform.with({
+            .mouse = mouse.get(),
+            .timeOfDay = &timeOfDay,
+            .stacking = &stacking,
+            .newTickSource = [] { return std::make_unique<QtTickSource>(); },
+        }));
         form = std::make_unique<Form1>(*platform);
         form->setStartingValues();
         // A real message box runs its own event loop: a timer still on would click, or

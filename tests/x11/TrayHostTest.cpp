@@ -61,10 +61,7 @@ protected:
         input.releaseButtons();
         ASSERT_TRUE(icon.isAvailable()) << "no tray host on the test display";
         fakes.settings.values["EULA/TrialRead"] = "ACCEPTED";
-        platform = std::make_unique<Platform>(
-            Platform{fakes.mouse, fakes.dialogs, fakes.timeOfDay, fakes.stacking,
-                     fakes.platform.newTickSource, fakes.settings, fakes.files, fakes.instanceLock,
-                     icon, fakes.systemMenu, fakes.termination, fakes.startupEntry, fakes.browser});
+        platform = std::make_unique<Platform>(fakes.platform.with({.trayIcon = &icon}));
         form = std::make_unique<Form1>(*platform);
         shell = std::make_unique<AppShell>(*form, *platform,
                                            ShellUi{[](Form3&) {}, [](Form2&) {},

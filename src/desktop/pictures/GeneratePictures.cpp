@@ -1,9 +1,9 @@
 // Makes the information window's pictures and the program's icons at build time:
 //   tivrel-pictures <output folder> <web site address>
 // The help sheet shows the real main window, drawn from the same code the program runs.
-#include "desktop/pictures/InertPlatform.h"
 #include "desktop/pictures/PictureDrawing.h"
 #include "engine/RunWindow.h"
+#include "platform/null/NullPlatform.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
 #include "ui/ValueLabel.h"
@@ -45,8 +45,8 @@ int main(int argc, char* argv[]) {
     const QString address = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(out);
 
-    pictures::InertPlatform inert;
-    Form1 form(inert.platform);
+    NullPlatform system;
+    Form1 form(system.platform);
     form.setStartingValues();
     form.HScroll1[SpeedRow]->setValue(10);
     form.show();

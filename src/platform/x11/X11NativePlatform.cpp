@@ -10,9 +10,9 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtTickSource.h"
+#include "platform/qt/QtWindowCommands.h"
 #include "platform/x11/QuietButtonState.h"
 #include "platform/x11/X11Mouse.h"
-#include "platform/x11/X11SystemMenu.h"
 #include "platform/x11/X11WindowStacking.h"
 
 #include <QCoreApplication>
@@ -30,19 +30,14 @@ std::unique_ptr<TickSource> newTickSource() {
 }
 
 // The mouse's own X connection: opening it checks the display and its XTEST extension.
-class X11Display final : public NativeDisplay {
+class X11Display final : public DisplayConnection {
 public:
     std::unique_ptr<X11Mouse> mouse;
 };
 
 class X11NativePlatform final : public NativePlatform {
 public:
-    explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse)
-        : m_mouse(std::move(mouse)), m_platform{*m_mouse,     m_dialogs,      m_timeOfDay,
-                                                m_stacking,   &newTickSource, m_settings,
-                                                m_files,      m_instanceLock, m_trayIcon,
-                                                m_systemMenu, m_termination,  m_startupEntry,
-                                                m_browser} {}
+    explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse) : m_mouse(std::move(mouse)) {}
 
     Platform& platform() override { return m_platform; }
     void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
@@ -56,17 +51,48 @@ private:
     LinuxFileSystem m_files;
     LockFileInstanceLock m_instanceLock;
     QtNotificationIcon m_trayIcon;
-    X11SystemMenu m_systemMenu;
+    QtWindowCommands m_windowCommands;
     PosixTerminationSignals m_termination;
     // The entry starts the program that wrote it, wherever it lies and whatever its name.
     XdgAutostartEntry m_startupEntry{QCoreApplication::applicationFilePath()};
     DesktopServicesBrowser m_browser;
-    Platform m_platform;
+    Platform m_platform{
+        .mouse = *m_mouse,
+        .dialogs = m_dialogs,
+        .timeOfDay = m_timeOfDay,
+        .stacking = m_stacking,
+        .newTickSource = &newTickSource,
+        .settings = m_settings,
+        .files = m_files,
+        .instanceLock = m_instanceLock,
+        .trayIcon = m_trayIcon,
+        .windowCommands = m_windowCommands,
+        .termination = m_termination,
+        .startupEntry = m_startupEntry,
+        .browser = m_browser,
+    };
 };
 
 } // namespace
 
-std::unique_ptr<NativeDisplay> NativePlatform::connect(QString* error) {
+std::unique_ptr<DisplayConnection> NativePlatform::connect(QString* error) {
+    // Clicks go through the X server: without an X display (a Wayland session without
+    // XWayland, a text console) there is nothing Tivrel could click. A toolkit platform
+    // chosen by the caller (offscreen for tests and tools) is left as it is.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            if (error) {
+                *error = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                             ? QStringLiteral("no graphical session found. Tivrel needs an X11 "
+                                              "session (or XWayland) to click; start it from a "
+                                              "desktop session.")
+                             : QStringLiteral("this Wayland session has no X11 display. Tivrel "
+                                              "needs an X11 session (or XWayland) to click.");
+            }
+            return nullptr;
+        }
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     auto mouse = X11Mouse::open(error);
     if (!mouse)
         return nullptr;
@@ -75,7 +101,7 @@ std::unique_ptr<NativeDisplay> NativePlatform::connect(QString* error) {
     return display;
 }
 
-std::unique_ptr<NativePlatform> NativePlatform::open(std::unique_ptr<NativeDisplay> display) {
+std::unique_ptr<NativePlatform> NativePlatform::open(std::unique_ptr<DisplayConnection> display) {
     quietButtonStateNotifications();
     return std::make_unique<X11NativePlatform>(std::move(static_cast<X11Display&>(*display).mouse));
 }
