@@ -4,7 +4,7 @@
 #include "engine/ClickRun.h"
 #include "engine/RunWindow.h"
 #include "platform/NativePlatform.h"
-#include "platform/linux/TimerFdTickSource.h"
+#include "platform/linux/DeadlineClickTimer.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -128,7 +128,8 @@ int runEngine(int argc, char** argv) {
 
     EngineResult result;
     result.reason = "none";
-    result.tickSource = dynamic_cast<TimerFdTickSource*>(form.Timer1.get()) ? "timerfd" : "other";
+    result.tickSource =
+        dynamic_cast<DeadlineClickTimer*>(form.Timer1.get()) ? "click thread" : "other";
     std::int64_t cpuAtStart = 0;
     double waitAtStart = 0;
     long long switchesAtStart = 0;

@@ -1,6 +1,7 @@
 #include "engine/ClickRun.h"
 
 #include "engine/RunWindow.h"
+#include "platform/ClickTimer.h"
 #include "platform/Dialogs.h"
 #include "platform/TickSource.h"
 #include "platform/TimeOfDay.h"
@@ -28,7 +29,7 @@ bool ClickRun::fastModeSelected() const {
     return !m_window.isDelayOptionSelected(0);
 }
 
-int ClickRun::buttonCode() const {
+int ClickRun::selectedButtonCode() const {
     if (m_window.isButtonOptionSelected(0))
         return LeftButton;
     if (m_window.isButtonOptionSelected(1))
@@ -50,6 +51,8 @@ void ClickRun::start() {
     ElapsedMinutes = 0;
     ElapsedHours = 0;
     m_count = 0;
+    m_threadStop = ThreadStop::None;
+    choicesChanged();
     m_window.setClickCountText(QStringLiteral("0"));
     m_window.setStartCaption(kStopCaption);
     m_mouse.StartCursorPos.reset();
@@ -65,9 +68,10 @@ void ClickRun::start() {
     }
     m_window.timer(RunTimer::Timer3).setEnabled(true);
     if (fast) {
-        TickSource& timer1 = m_window.timer(RunTimer::Timer1);
-        timer1.setInterval(m_window.scrollValue(SpeedRow));
-        timer1.setEnabled(true);
+        m_clicking = true;
+        m_window.clickTimer().start(
+            m_window.scrollValue(SpeedRow), [this] { return Timer1_Timer(); },
+            [this] { fastRunEnded(); });
     } else {
         m_window.timer(RunTimer::Timer2).setEnabled(true);
     }
@@ -77,10 +81,19 @@ bool ClickRun::isRunning() const {
     return m_window.startCaption() != kStartCaption;
 }
 
+void ClickRun::choicesChanged() {
+    m_amountOn = m_window.amountSwitch() == 1;
+    m_amount = m_window.scrollValue(AmountRow);
+    m_buttonCode = selectedButtonCode();
+}
+
 void ClickRun::stop() {
     EndTime = m_timeOfDay.now();
-    m_window.timer(RunTimer::Timer1).setEnabled(false);
+    // Waits for a click under way: the count is final from here on.
+    m_clicking = false;
+    m_window.clickTimer().stop();
     m_window.timer(RunTimer::Timer2).setEnabled(false);
+    showCount();
     TickSource& watch = m_window.timer(RunTimer::Timer3);
     if (watch.isEnabled()) {
         // Stopped by the start button: the caption still reads "stop" while the message
@@ -96,6 +109,12 @@ void ClickRun::stopByWatcher(const QString& reason) {
     m_window.timer(RunTimer::Timer3).setEnabled(false);
     stop();
     showStopMessage(reason);
+}
+
+void ClickRun::fastRunEnded() {
+    if (!isRunning())
+        return;
+    stopByWatcher(m_threadStop == ThreadStop::AmountReached ? kAmountReached : kMouseMoved);
 }
 
 void ClickRun::showStopMessage(const QString& reason) {
@@ -114,7 +133,7 @@ QString ClickRun::RunSummary() const {
 
 bool ClickRun::amountReached() const {
     // Reached or passed: the amount may have been lowered below the count during the run.
-    return m_window.amountSwitch() == 1 && m_count >= m_window.scrollValue(AmountRow);
+    return m_amountOn && m_count >= m_amount;
 }
 
 qint64 ClickRun::slowPeriod() const {
@@ -134,31 +153,49 @@ bool ClickRun::clickIfPointerStill() {
         stopByWatcher(kMouseMoved);
         return false;
     }
-    m_mouse.ClickButton(buttonCode());
-    ++m_count;
-    m_window.setClickCountText(QString::number(m_count));
+    click();
+    showCount();
     return true;
+}
+
+void ClickRun::click() {
+    m_mouse.ClickButton(m_buttonCode);
+    ++m_count;
+}
+
+void ClickRun::showCount() {
+    m_window.setClickCountText(QString::number(m_count));
 }
 
 bool ClickRun::timerOn(RunTimer which) {
     return m_window.timer(which).isEnabled();
 }
 
-// A tick only counts while its timer is on: one that slips through after a stop is dropped.
-void ClickRun::Timer1_Timer() {
-    if (!timerOn(RunTimer::Timer1))
-        return;
+// On the click thread: nothing here touches a window. The UI thread hears of a stop through
+// fastRunEnded and shows the count at each look of the mouse watch.
+bool ClickRun::Timer1_Timer() {
+    if (!m_clicking)
+        return false; // a tick that slipped through after the stop
     // An amount lowered to the count or below during the run ends it without another click.
     if (amountReached()) {
-        stopByWatcher(kAmountReached);
-        return;
+        m_threadStop = ThreadStop::AmountReached;
+        return false;
     }
-    if (!clickIfPointerStill())
-        return;
-    if (amountReached())
-        stopByWatcher(kAmountReached);
+    // The watch looks every 15 ms; a click due before its next look must not land
+    // wherever the pointer has gone meanwhile.
+    if (pointerMoved()) {
+        m_threadStop = ThreadStop::MouseMoved;
+        return false;
+    }
+    click();
+    if (amountReached()) {
+        m_threadStop = ThreadStop::AmountReached;
+        return false;
+    }
+    return true;
 }
 
+// A tick only counts while its timer is on: one that slips through after a stop is dropped.
 void ClickRun::Timer2_Timer() {
     if (!timerOn(RunTimer::Timer2))
         return;
@@ -190,8 +227,14 @@ void ClickRun::Timer2_Timer() {
 }
 
 void ClickRun::Timer3_Timer() {
-    if (timerOn(RunTimer::Timer3) && pointerMoved())
+    if (!timerOn(RunTimer::Timer3))
+        return;
+    if (m_threadStop != ThreadStop::None)
+        fastRunEnded(); // the click thread stopped first, for its own reason
+    else if (pointerMoved())
         stopByWatcher(kMouseMoved);
+    else
+        showCount();
 }
 
 } // namespace tivrel

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 namespace tivrel {
 
 class Dialogs;
@@ -12,7 +14,9 @@ enum class RunTimer;
 class TimeOfDay;
 
 // Runs click runs: started and stopped by the start button, driven by the fast click timer
-// (Timer1) or the one-second slow clock (Timer2), watched by the mouse watch (Timer3).
+// (Timer1, on a thread of its own) or the one-second slow clock (Timer2), watched by the
+// mouse watch (Timer3). The run owns its numbers: the count, the amount, the button, the
+// period and the place where it started; the window's labels show them.
 class ClickRun {
 public:
     static inline const QString kStartCaption = QStringLiteral("&Press ENTER to Start");
@@ -25,10 +29,14 @@ public:
     ClickRun(RunWindow& window, Mouse& mouse, Dialogs& dialogs, TimeOfDay& timeOfDay);
 
     void Command1_Click();
-    void Timer1_Timer();
+    // One fast click, on the click thread; false when the run must stop instead.
+    bool Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
     QString RunSummary() const;
+
+    // The amount, its switch or the button changed: the run takes the new values.
+    void choicesChanged();
 
     // A run goes on from its start until one of its stops.
     bool isRunning() const;
@@ -46,17 +54,23 @@ public:
     QString ButtonText;
 
 private:
+    // Why the click thread ended the run, for the UI thread to report.
+    enum class ThreadStop { None, MouseMoved, AmountReached };
+
     void start();
     void stop();
     void stopByWatcher(const QString& reason);
+    void fastRunEnded();
     void showStopMessage(const QString& reason);
     bool timerOn(RunTimer which);
     bool fastModeSelected() const;
-    int buttonCode() const;
+    int selectedButtonCode() const;
     bool amountReached() const;
     // The slow period in seconds, as the hours, minutes and seconds rows read now.
     qint64 slowPeriod() const;
     bool pointerMoved();
+    void click();
+    void showCount();
     // Clicks only while the pointer is where the run started; stops the run otherwise.
     bool clickIfPointerStill();
 
@@ -64,7 +78,13 @@ private:
     MouseStuff m_mouse;
     Dialogs& m_dialogs;
     TimeOfDay& m_timeOfDay;
-    qint64 m_count = 0;
+    // Shared with the click thread: written before it starts, or atomic.
+    std::atomic<bool> m_clicking = false; // from a fast start until its stop
+    std::atomic<qint64> m_count = 0;
+    std::atomic<bool> m_amountOn = false;
+    std::atomic<qint64> m_amount = 1;
+    std::atomic<int> m_buttonCode = LeftButton;
+    std::atomic<ThreadStop> m_threadStop = ThreadStop::None;
 };
 
 } // namespace tivrel

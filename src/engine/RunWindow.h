@@ -4,13 +4,15 @@
 
 namespace tivrel {
 
+class ClickTimer;
 class TickSource;
 
 // The rows of the value scroll bars and their labels, by scroll bar index.
 enum ValueRow : int { MinutesRow = 0, SecondsRow = 1, AmountRow = 2, SpeedRow = 3, HoursRow = 4 };
 constexpr int kValueRows = 5;
 
-enum class RunTimer { Timer1, Timer2, Timer3 };
+// The timers of the UI thread; the fast click timer Timer1 is a ClickTimer of its own.
+enum class RunTimer { Timer2, Timer3 };
 
 // What the click run reads and writes of the main window: the choices, the values of the
 // scroll bars (their labels always show the same numbers), the click count shown, the start
@@ -26,6 +28,7 @@ public:
     virtual QString startCaption() const = 0;                 // Command1
     virtual void setStartCaption(const QString& caption) = 0;
     virtual TickSource& timer(RunTimer which) = 0;
+    virtual ClickTimer& clickTimer() = 0; // Timer1
     // Gives the main window the keyboard focus, where it can have it.
     virtual void focusMainWindow() = 0;
 };

@@ -17,6 +17,7 @@ Platform Platform::with(const Replacements& r) const {
         .timeOfDay = either(r.timeOfDay, timeOfDay),
         .stacking = either(r.stacking, stacking),
         .newTickSource = r.newTickSource ? r.newTickSource : newTickSource,
+        .newClickTimer = r.newClickTimer ? r.newClickTimer : newClickTimer,
         .settings = either(r.settings, settings),
         .files = either(r.files, files),
         .instanceLock = either(r.instanceLock, instanceLock),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Browser.h"
+#include "platform/ClickTimer.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -24,12 +25,14 @@ namespace tivrel {
 // initialisers); whoever needs another service in one place takes a copy with with().
 struct Platform {
     using TickSourceFactory = std::function<std::unique_ptr<TickSource>()>;
+    using ClickTimerFactory = std::function<std::unique_ptr<ClickTimer>()>;
 
     Mouse& mouse;
     Dialogs& dialogs;
     TimeOfDay& timeOfDay;
     WindowStacking& stacking;
     TickSourceFactory newTickSource;
+    ClickTimerFactory newClickTimer;
     SettingsStore& settings;
     FileSystem& files;
     InstanceLock& instanceLock;
@@ -46,6 +49,7 @@ struct Platform {
         TimeOfDay* timeOfDay = nullptr;
         WindowStacking* stacking = nullptr;
         TickSourceFactory newTickSource = {};
+        ClickTimerFactory newClickTimer = {};
         SettingsStore* settings = nullptr;
         FileSystem* files = nullptr;
         InstanceLock* instanceLock = nullptr;

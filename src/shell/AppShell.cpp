@@ -1,6 +1,5 @@
 #include "shell/AppShell.h"
 
-#include "engine/MouseStuff.h"
 #include "platform/Platform.h"
 #include "ui/Form1.h"
 #include "ui/Minimize.h"
@@ -198,7 +197,8 @@ void AppShell::closeProgram() {
 
 void AppShell::cleanUp() {
     // No click may follow the end, whatever was running.
-    for (TickSource* timer : {m_form.Timer1.get(), m_form.Timer2.get(), m_form.Timer3.get()})
+    m_form.Timer1->stop();
+    for (TickSource* timer : {m_form.Timer2.get(), m_form.Timer3.get()})
         timer->setEnabled(false);
     m_platform.stacking.makeNotOnTop(m_form);
     m_tray.RemoveTrayIcon();

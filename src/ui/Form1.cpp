@@ -51,7 +51,6 @@ void Form1::connectEvents() {
         enter->setContext(Qt::WindowShortcut);
         connect(enter, &QShortcut::activated, Command1, &QPushButton::click);
     }
-    Timer1->onTick([this] { Timer1_Timer(); });
     Timer2->onTick([this] { Timer2_Timer(); });
     Timer3->onTick([this] { Timer3_Timer(); });
     for (int row = 0; row < kValueRows; ++row) {
@@ -103,9 +102,6 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Command1_Click() {
     m_run->Command1_Click();
 }
-void Form1::Timer1_Timer() {
-    m_run->Timer1_Timer();
-}
 void Form1::Timer2_Timer() {
     m_run->Timer2_Timer();
 }
@@ -117,6 +113,8 @@ void Form1::HScroll1_Change(int index) {
     if (index < 0 || index >= kValueRows)
         return;
     valueLabel(index)->setText(QString::number(HScroll1[index]->value()));
+    if (index == AmountRow)
+        m_run->choicesChanged();
 }
 
 void Form1::Option1_Click(int index) {
@@ -144,12 +142,14 @@ void Form1::Option2_Click(int index) {
         else
             resetTextColour(*Option2[i]);
     }
+    m_run->choicesChanged();
 }
 
 void Form1::Check1_Click() {
     const int value = Check1->isChecked() ? 1 : 0;
     HScroll1[AmountRow]->setEnabled(value == 1);
     AmountLbl->setEnabled(value == 1);
+    m_run->choicesChanged();
 }
 
 void Form1::valueLabelClick(int row) {

@@ -21,6 +21,7 @@ class QScrollBar;
 namespace tivrel {
 
 class ClickRun;
+class ClickTimer;
 class Form1RunView;
 class TickSource;
 class ValueLabel;
@@ -39,7 +40,6 @@ public:
 
     // Events of the window's controls.
     void Command1_Click();
-    void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
     void HScroll1_Change(int index);
@@ -78,7 +78,7 @@ public:
     ValueLabel* HoursLbl = nullptr;
     ClickCountLabel* TimeLbl = nullptr; // the click count
     QFrame* Line1 = nullptr;
-    std::unique_ptr<TickSource> Timer1; // fast click timer
+    std::unique_ptr<ClickTimer> Timer1; // fast clicks, on a thread of its own
     std::unique_ptr<TickSource> Timer2; // slow mode clock
     std::unique_ptr<TickSource> Timer3; // mouse watch
 

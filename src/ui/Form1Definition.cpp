@@ -211,8 +211,7 @@ void Form1::createTimers() {
     Timer3->setInterval(15);
     Timer2 = m_platform.newTickSource();
     Timer2->setInterval(1000);
-    Timer1 = m_platform.newTickSource();
-    Timer1->setInterval(100);
+    Timer1 = m_platform.newClickTimer();
 }
 
 void Form1::setTabOrder() {

@@ -1,5 +1,6 @@
 #include "ui/Form1RunView.h"
 
+#include "platform/ClickTimer.h"
 #include "platform/TickSource.h"
 #include "ui/Form1.h"
 #include "ui/ValueLabel.h"
@@ -40,15 +41,11 @@ void Form1RunView::setStartCaption(const QString& caption) {
 }
 
 TickSource& Form1RunView::timer(RunTimer which) {
-    switch (which) {
-    case RunTimer::Timer1:
-        return *m_form.Timer1;
-    case RunTimer::Timer2:
-        return *m_form.Timer2;
-    case RunTimer::Timer3:
-        break;
-    }
-    return *m_form.Timer3;
+    return which == RunTimer::Timer2 ? *m_form.Timer2 : *m_form.Timer3;
+}
+
+ClickTimer& Form1RunView::clickTimer() {
+    return *m_form.Timer1;
 }
 
 void Form1RunView::focusMainWindow() {

@@ -19,6 +19,7 @@ public:
     QString startCaption() const override;
     void setStartCaption(const QString& caption) override;
     TickSource& timer(RunTimer which) override;
+    ClickTimer& clickTimer() override;
     void focusMainWindow() override;
 
 private:

@@ -41,7 +41,6 @@ protected:
     ClickRun run{window, fakes.mouse, fakes.dialogs, fakes.timeOfDay};
 
     void SetUp() override {
-        window.timer1.onTick([this] { run.Timer1_Timer(); });
         window.timer2.onTick([this] { run.Timer2_Timer(); });
         window.timer3.onTick([this] { run.Timer3_Timer(); });
     }
@@ -207,6 +206,7 @@ TEST_P(AmountChangeTest, StopsOnceTheCountReachesOrPassesTheAmount) {
     fastTicks(4);
     window.amountOn = 1;
     window.setValue(AmountRow, c.newAmount);
+    run.choicesChanged();
     fastTicks(10);
     EXPECT_EQ(clicks(), c.expectedClicks);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -267,8 +267,10 @@ TEST_F(ClickRunTest, ButtonChangeDuringRunChangesClicksNotSummary) {
     press();
     fastTicks(1);
     window.buttonOption = 2;
+    run.choicesChanged();
     fastTicks(1);
     window.buttonOption = 1;
+    run.choicesChanged();
     fastTicks(1);
     const std::vector<ButtonEvent> expected{
         {MouseButton::Left, true},    {MouseButton::Left, false}, {MouseButton::Middle, true},
@@ -292,6 +294,7 @@ TEST_F(ClickRunTest, ModeSwitchDuringRunKeepsTheStartedTimer) {
 TEST_F(ClickRunTest, CountGoesPast16Bits) {
     press();
     fastTicks(32769);
+    window.timer3.tick(); // the watch's look shows the count
     EXPECT_EQ(window.count, "32769");
     EXPECT_TRUE(fakes.dialogs.messages.empty());
     EXPECT_EQ(window.caption, kStop);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/FakeClickTimer.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeMouse.h"
 #include "fakes/FakeShellServices.h"
@@ -61,6 +62,7 @@ struct FakePlatform {
     FakeStartupEntry startupEntry;
     FakeBrowser browser;
     std::vector<FakeTickSource*> timers;
+    std::vector<FakeClickTimer*> clickTimers;
     Platform platform = null.platform.with({
         .mouse = &mouse,
         .dialogs = &dialogs,
@@ -71,6 +73,12 @@ struct FakePlatform {
                 auto source = std::make_unique<FakeTickSource>();
                 timers.push_back(source.get());
                 return source;
+            },
+        .newClickTimer =
+            [this] {
+                auto timer = std::make_unique<FakeClickTimer>();
+                clickTimers.push_back(timer.get());
+                return timer;
             },
         .settings = &settings,
         .files = &files,

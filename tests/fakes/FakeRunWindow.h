@@ -2,6 +2,7 @@
 
 #include "engine/ClickRun.h"
 #include "engine/RunWindow.h"
+#include "fakes/FakeClickTimer.h"
 #include "fakes/FakeTickSource.h"
 
 #include <array>
@@ -19,10 +20,11 @@ public:
     QString startCaption() const override { return caption; }
     void setStartCaption(const QString& text) override { caption = text; }
     TickSource& timer(RunTimer which) override { return fakeTimer(which); }
+    ClickTimer& clickTimer() override { return timer1; }
     void focusMainWindow() override { ++focusCount; }
 
     FakeTickSource& fakeTimer(RunTimer which) {
-        return which == RunTimer::Timer1 ? timer1 : which == RunTimer::Timer2 ? timer2 : timer3;
+        return which == RunTimer::Timer2 ? timer2 : timer3;
     }
 
     void setValue(int row, int value) { scroll.at(row) = value; }
@@ -33,7 +35,7 @@ public:
     int amountOn = 0;
     QString count = QStringLiteral("0"); // TimeLbl as shown
     QString caption = ClickRun::kStartCaption;
-    FakeTickSource timer1;
+    FakeClickTimer timer1;
     FakeTickSource timer2;
     FakeTickSource timer3;
     int focusCount = 0;

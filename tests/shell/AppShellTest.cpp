@@ -261,7 +261,7 @@ TEST_F(AppShellTest, HideAndShowDuringARunKeepTheCountAndTheAmount) {
     form.Check1->click();
     form.HScroll1[AmountRow]->setValue(20);
     form.Command1->click();
-    auto& timer1 = static_cast<FakeTickSource&>(*form.Timer1);
+    auto& timer1 = static_cast<FakeClickTimer&>(*form.Timer1);
     for (int i = 0; i < 30 && timer1.isEnabled(); ++i) {
         if (i == 8)
             form.Show2mnu->trigger(); // "&Hide"
@@ -356,10 +356,10 @@ TEST_F(AppShellTest, TerminationDuringARunStopsTheTimers) {
     fakes.settings.values["Auto-Hide/Show"] = "1";
     ASSERT_EQ(load(), std::nullopt);
     form.Command1->click();
-    ASSERT_TRUE(form.Timer1->isEnabled());
+    ASSERT_TRUE(form.Timer1->isRunning());
     fakes.termination.terminate();
     EXPECT_EQ(quits, std::vector<int>{0});
-    EXPECT_FALSE(form.Timer1->isEnabled());
+    EXPECT_FALSE(form.Timer1->isRunning());
     EXPECT_FALSE(form.Timer3->isEnabled());
 }
 

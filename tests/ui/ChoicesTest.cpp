@@ -139,7 +139,8 @@ TEST_P(DelayChoiceTest, RunningRunKeepsGoingWithItsCount) {
     const bool fastRun = choice.option == 0; // the run was started in the other mode
     if (fastRun) {
         for (int i = 0; i < 3; ++i)
-            ASSERT_TRUE(fakeTimer(*form.Timer1).tick());
+            ASSERT_TRUE(static_cast<FakeClickTimer&>(*form.Timer1).tick());
+        ASSERT_TRUE(fakeTimer(*form.Timer3).tick()); // the watch's look shows the count
     } else {
         ASSERT_TRUE(fakeTimer(*form.Timer2).tick()); // one second, one slow click
     }

@@ -344,11 +344,13 @@ TEST_F(Form1Test, ScrollBarsAreHorizontalWithTheirRangesAndSingleSteps) {
 }
 
 TEST_F(Form1Test, TimersHaveTheirIntervalsAndStartDisabled) {
-    ASSERT_EQ(fake.timers.size(), 3u);
-    EXPECT_EQ(form.Timer1->interval(), 100);
+    ASSERT_EQ(fake.timers.size(), 2u);
+    ASSERT_EQ(fake.clickTimers.size(), 1u);
     EXPECT_EQ(form.Timer2->interval(), 1000);
     EXPECT_EQ(form.Timer3->interval(), 15);
-    for (const TickSource* timer : {form.Timer1.get(), form.Timer2.get(), form.Timer3.get()})
+    EXPECT_FALSE(form.Timer1->isRunning());
+    EXPECT_EQ(fake.clickTimers[0]->starts, 0);
+    for (const TickSource* timer : {form.Timer2.get(), form.Timer3.get()})
         EXPECT_FALSE(timer->isEnabled());
     for (const FakeTickSource* timer : fake.timers)
         EXPECT_EQ(timer->enableCount, 0);
@@ -686,14 +688,14 @@ TEST_P(EnterKeyTest, PressesTheStartButtonOnceWhateverHasTheFocus) {
     EXPECT_TRUE(running()) << form.Command1->text().toStdString();
     EXPECT_TRUE(fake.dialogs.messages.empty());
     EXPECT_TRUE(form.Timer3->isEnabled());
-    EXPECT_EQ(form.Timer1->isEnabled(), !control.slowDelay);
+    EXPECT_EQ(form.Timer1->isRunning(), !control.slowDelay);
     EXPECT_EQ(form.Timer2->isEnabled(), control.slowDelay);
 
     pressEnter();
     EXPECT_FALSE(running()) << form.Command1->text().toStdString();
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_TRUE(fake.dialogs.messages[0].prompt.startsWith(ClickRun::kEnterPressed));
-    EXPECT_FALSE(form.Timer1->isEnabled());
+    EXPECT_FALSE(form.Timer1->isRunning());
     EXPECT_FALSE(form.Timer2->isEnabled());
     EXPECT_FALSE(form.Timer3->isEnabled());
 }
@@ -715,7 +717,7 @@ TEST_F(Form1Test, AltPPressesTheStartButton) {
     // The button shows itself pressed for a moment before it acts.
     EXPECT_TRUE(waitUntil([this] { return running(); })) << form.Command1->text().toStdString();
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_TRUE(form.Timer1->isEnabled());
+    EXPECT_TRUE(form.Timer1->isRunning());
     EXPECT_TRUE(form.Timer3->isEnabled());
 }
 

@@ -9,6 +9,7 @@
 #include "fakes/FakePlatform.h"
 #include "platform/Platform.h"
 #include "platform/TickSource.h"
+#include "platform/linux/DeadlineClickTimer.h"
 #include "platform/qt/LocaleTimeOfDay.h"
 #include "platform/qt/QtTickSource.h"
 #include "platform/qt/QtWindowStacking.h"
@@ -90,6 +91,7 @@ protected:
             .timeOfDay = &timeOfDay,
             .stacking = &stacking,
             .newTickSource = [] { return std::make_unique<QtTickSource>(); },
+            .newClickTimer = [] { return std::make_unique<DeadlineClickTimer>(); },
         }));
         form = std::make_unique<Form1>(*platform);
         form->setStartingValues();
@@ -97,7 +99,7 @@ protected:
         // stop the run a second time, behind it.
         dialogs.whileMessageShown = [this](const ShownMessage&) {
             timerOnWhileMessageShown =
-                form->Timer1->isEnabled() || form->Timer2->isEnabled() || form->Timer3->isEnabled();
+                form->Timer1->isRunning() || form->Timer2->isEnabled() || form->Timer3->isEnabled();
             captionWhileMessageShown = form->Command1->text();
         };
         form->show();
@@ -117,7 +119,8 @@ protected:
     void TearDown() override {
         // A failed test may leave a run going; its clicks must not reach the next test.
         if (form) {
-            for (TickSource* timer : {form->Timer1.get(), form->Timer2.get(), form->Timer3.get()})
+            form->Timer1->stop();
+            for (TickSource* timer : {form->Timer2.get(), form->Timer3.get()})
                 timer->setEnabled(false);
         }
     }
@@ -181,7 +184,7 @@ protected:
 
     void expectStoppedWindow() {
         EXPECT_FALSE(timerOnWhileMessageShown);
-        EXPECT_FALSE(form->Timer1->isEnabled());
+        EXPECT_FALSE(form->Timer1->isRunning());
         EXPECT_FALSE(form->Timer2->isEnabled());
         EXPECT_FALSE(form->Timer3->isEnabled());
         EXPECT_EQ(form->Command1->text(), ClickRun::kStartCaption);

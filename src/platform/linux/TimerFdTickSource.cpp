@@ -42,34 +42,51 @@ void TimerFdTickSource::setInterval(int milliseconds) {
     m_interval = milliseconds;
 }
 
+namespace {
+
+std::int64_t monotonicNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return toNanoseconds(now);
+}
+
+} // namespace
+
+void TimerFdTickSource::arm(std::int64_t at) {
+    itimerspec schedule{};
+    if (at > 0)
+        schedule.it_value = fromNanoseconds(at);
+    if (::timerfd_settime(m_fd, at > 0 ? TFD_TIMER_ABSTIME : 0, &schedule, nullptr) != 0)
+        qWarning("Tivrel: timerfd_settime failed (errno %d)", errno);
+}
+
 void TimerFdTickSource::setEnabled(bool enabled) {
     if (enabled == m_enabled || m_fd < 0)
         return;
     m_enabled = enabled;
-    itimerspec schedule{};
     if (enabled) {
-        const std::int64_t period = std::int64_t(m_interval > 0 ? m_interval : 1) * 1000000;
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        schedule.it_value = fromNanoseconds(toNanoseconds(now) + period);
-        schedule.it_interval = fromNanoseconds(period);
+        m_schedule.emplace(monotonicNow(), std::int64_t(m_interval > 0 ? m_interval : 1) * 1000000);
+        arm(m_schedule->nextTickAt());
+        return;
     }
-    if (::timerfd_settime(m_fd, enabled ? TFD_TIMER_ABSTIME : 0, &schedule, nullptr) != 0)
-        qWarning("Tivrel: timerfd_settime failed (errno %d)", errno);
-    if (!enabled) {
-        // Expirations already counted but not yet read are dropped with the timer.
-        std::uint64_t expirations = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
-    }
+    m_schedule.reset();
+    arm(0);
+    // An expiry already counted but not yet read is dropped with the timer.
+    std::uint64_t expirations = 0;
+    [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
 }
 
 void TimerFdTickSource::onReadable() {
     std::uint64_t expirations = 0;
-    // Reading resets the count: however many deadlines passed, this is one tick.
     if (::read(m_fd, &expirations, sizeof expirations) != sizeof expirations || expirations == 0)
         return;
-    if (m_enabled)
-        deliverTick();
+    if (!m_enabled)
+        return;
+    // The next tick is armed before this one is handled: a handler that disables the timer
+    // (a run that stops) disarms it again.
+    m_schedule->ticked(monotonicNow());
+    arm(m_schedule->nextTickAt());
+    deliverTick();
 }
 
 } // namespace tivrel

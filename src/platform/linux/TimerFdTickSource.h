@@ -1,17 +1,19 @@
 #pragma once
 
+#include "platform/TickSchedule.h"
 #include "platform/TickSource.h"
 
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
 namespace tivrel {
 
-// Ticks on a fixed schedule with sub-millisecond deadlines: a timerfd on the monotonic clock
-// with absolute expirations (the n-th tick is due at enable + n x interval), watched from
-// the UI thread's event loop. However many deadlines pass while the loop is busy, one tick is
-// delivered and the schedule goes on; disabling throws away whatever has not been delivered.
+// Ticks on a fixed schedule with sub-millisecond deadlines: a timerfd on the monotonic clock,
+// armed for each tick's absolute time on a TickSchedule (the n-th tick due at enable + n x
+// interval; late ticks made up, never closer than half an interval), watched from the UI
+// thread's event loop. Disabling throws away whatever has not been delivered.
 class TimerFdTickSource final : public TickSource {
 public:
     TimerFdTickSource();
@@ -27,10 +29,12 @@ public:
 
 private:
     void onReadable();
+    void arm(std::int64_t at);
 
     int m_fd = -1;
     int m_interval = 0;
     bool m_enabled = false;
+    std::optional<TickSchedule> m_schedule;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 

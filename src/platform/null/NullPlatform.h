@@ -47,6 +47,14 @@ private:
     int m_interval = 0;
 };
 
+// Never ticks.
+class NullClickTimer final : public ClickTimer {
+public:
+    void start(int, std::function<bool()>, std::function<void()>) override {}
+    void stop() override {}
+    bool isRunning() const override { return false; }
+};
+
 // Stores nothing: reads are empty, writes fail.
 class NullSettings final : public SettingsStore {
 public:
@@ -115,6 +123,7 @@ struct NullPlatform {
         .timeOfDay = timeOfDay,
         .stacking = stacking,
         .newTickSource = [] { return std::make_unique<NullTickSource>(); },
+        .newClickTimer = [] { return std::make_unique<NullClickTimer>(); },
         .settings = settings,
         .files = files,
         .instanceLock = instanceLock,

@@ -58,6 +58,7 @@ X11Mouse::~X11Mouse() {
 }
 
 void X11Mouse::send(MouseButton button, bool press) {
+    const std::lock_guard lock(m_lock);
     XTestFakeButtonEvent(m_display, xButton(button), press ? True : False, CurrentTime);
     XFlush(m_display);
 }
@@ -71,6 +72,7 @@ void X11Mouse::release(MouseButton button) {
 }
 
 PointerPosition X11Mouse::position() {
+    const std::lock_guard lock(m_lock);
     Window root = 0;
     Window child = 0;
     int rootX = 0;

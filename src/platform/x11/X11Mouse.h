@@ -5,13 +5,15 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 struct _XDisplay;
 
 namespace tivrel {
 
 // Clicks through the XTEST extension and reads the pointer with XQueryPointer, on an X
-// connection of its own so that it never waits behind the toolkit's traffic.
+// connection of its own so that it never waits behind the toolkit's traffic. The click
+// thread and the UI thread's mouse watch share it, one request at a time.
 class X11Mouse final : public Mouse {
 public:
     // Opens the connection named by DISPLAY and checks for XTEST. On failure returns
@@ -27,6 +29,7 @@ private:
     explicit X11Mouse(_XDisplay* display);
     void send(MouseButton button, bool press);
     _XDisplay* m_display;
+    std::mutex m_lock;
 };
 
 } // namespace tivrel

@@ -1,4 +1,5 @@
 #include "platform/NativePlatform.h"
+#include "platform/linux/DeadlineClickTimer.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PosixTerminationSignals.h"
 #include "platform/linux/TimerFdTickSource.h"
@@ -62,6 +63,7 @@ private:
         .timeOfDay = m_timeOfDay,
         .stacking = m_stacking,
         .newTickSource = &newTickSource,
+        .newClickTimer = [] { return std::make_unique<DeadlineClickTimer>(); },
         .settings = m_settings,
         .files = m_files,
         .instanceLock = m_instanceLock,

@@ -1,0 +1,66 @@
+#include "platform/ThreadClickTimer.h"
+
+#include "platform/TickSchedule.h"
+
+#include <QMetaObject>
+
+namespace tivrel {
+
+ThreadClickTimer::ThreadClickTimer() = default;
+
+ThreadClickTimer::~ThreadClickTimer() {
+    // A derived class has stopped the thread already (shutDown); this only checks.
+    Q_ASSERT(!m_thread.joinable());
+}
+
+void ThreadClickTimer::start(int intervalMs, std::function<bool()> tick,
+                             std::function<void()> ended) {
+    stop();
+    m_tick = std::move(tick);
+    m_ended = std::move(ended);
+    m_stopping = false;
+    m_running = true;
+    clearWake();
+    const std::uint64_t run = ++m_run;
+    const std::int64_t interval = std::int64_t(intervalMs > 0 ? intervalMs : 1) * 1'000'000;
+    m_thread = std::thread([this, interval, run] { loop(interval, run); });
+}
+
+void ThreadClickTimer::stop() {
+    m_stopping = true;
+    wake();
+    if (m_thread.joinable())
+        m_thread.join(); // a tick under way finishes first: none runs after this
+    ++m_run;             // an `ended` already on its way belongs to a run that is over
+    m_running = false;
+}
+
+void ThreadClickTimer::loop(std::int64_t interval, std::uint64_t run) {
+    // Refused (no privilege, no real-time budget): the thread runs at normal priority. It
+    // sleeps between ticks and does a bounded piece of work per tick either way.
+    raisePriority();
+    TickSchedule schedule(now(), interval);
+    while (!m_stopping) {
+        if (!sleepUntil(schedule.nextTickAt()) || m_stopping)
+            return;
+        const std::int64_t madeAt = now();
+        if (!m_tick()) {
+            QMetaObject::invokeMethod(
+                &m_uiThread, [this, run] { endedByItself(run); }, Qt::QueuedConnection);
+            return;
+        }
+        schedule.ticked(madeAt);
+    }
+}
+
+void ThreadClickTimer::endedByItself(std::uint64_t run) {
+    if (run != m_run)
+        return; // stopped from the UI thread meanwhile
+    if (m_thread.joinable())
+        m_thread.join();
+    m_running = false;
+    if (m_ended)
+        m_ended();
+}
+
+} // namespace tivrel
