@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/Mouse.h"
+
+namespace tivrel {
+
+// Clicks with SendInput, as if from the physical mouse, and reads the pointer with
+// GetCursorPos.
+class Win32Mouse final : public Mouse {
+public:
+    void press(MouseButton button) override;
+    void release(MouseButton button) override;
+    PointerPosition position() override;
+
+private:
+    void send(unsigned long flags);
+    PointerPosition m_last;
+    bool m_sendFailed = false;
+    bool m_readFailed = false;
+};
+
+} // namespace tivrel
