@@ -112,9 +112,10 @@ start)
     start_x "${1:-}"
     session_env
     mkdir -p "$WINEPREFIX"
-    # The server outlives each program, so that none pays for starting it again.
-    wineserver -p
-    "$WINE" wineboot --init >"$STATE/wineboot.log" 2>&1
+    # The server outlives each program, so that none pays for starting it again. It and what
+    # the boot leaves running write to files: CTest waits for whatever holds its output.
+    wineserver -p </dev/null >"$STATE/wineserver.log" 2>&1
+    "$WINE" wineboot --init </dev/null >"$STATE/wineboot.log" 2>&1
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         >>"$STATE/wineboot.log" 2>&1
     echo "wine-session: prefix booted on $DISPLAY in $((SECONDS - started)) s"
