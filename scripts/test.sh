@@ -8,7 +8,11 @@
 # - a Debug build with the address and undefined behaviour sanitizers, running the unit and
 #   x11 tiers again.
 #
-# TIVREL_SKIP_SANITIZE=1 skips the sanitizer pass.
+# - the Windows build (mingw-w64, Qt for Windows built once into a cache) and its tests under
+#   Wine: unit, Windows backends, the whole tivrel.exe, the installer (scripts/windows/test.sh).
+#
+# TIVREL_SKIP_SANITIZE=1 skips the sanitizer pass; TIVREL_SKIP_WINDOWS=1 the Windows pass
+# (it says so).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/common.sh"
@@ -33,5 +37,11 @@ if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
     cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel-x-session
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'unit|x11'
+fi
+if [ "${TIVREL_SKIP_WINDOWS:-0}" = 1 ]; then
+    echo "== Windows tests SKIPPED (TIVREL_SKIP_WINDOWS=1)"
+else
+    echo "== Windows: build with mingw-w64, tests under Wine"
+    bash "$ROOT/scripts/windows/test.sh"
 fi
 echo "== all tests passed in $((SECONDS - started)) s"
