@@ -61,38 +61,38 @@ public:
     ValueLabel* valueLabel(int row) const;
 
     // The controls, by the names the rest of the program knows them by.
-    QGroupBox* Frame1 = nullptr; // "Button Configuration"
-    QGroupBox* Frame2 = nullptr; // "Speed"
-    QGroupBox* Frame3 = nullptr; // holds the start button
-    QPushButton* Command1 = nullptr;
+    QGroupBox* Frame1 = nullptr;     // "Button Configuration"
+    QGroupBox* Frame2 = nullptr;     // "Speed"
+    QGroupBox* Frame3 = nullptr;     // holds the start button
+    QPushButton* Command1 = nullptr; // "&Press ENTER to Start", "&Move MOUSE to Stop" in a run
     std::array<QRadioButton*, 2> Option1{}; // 0 "Slow Delay", 1 "Fast Delay"
     std::array<QRadioButton*, 3> Option2{}; // 0 "Left", 1 "Right", 2 "Middle"
-    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check1 = nullptr;           // "Amount": stop after the number of clicks in AmountLbl
     std::array<QScrollBar*, 5> HScroll1{}; // minutes, seconds, amount, speed, hours
     std::array<QLabel*, 5> Label1{};       // captions of the value rows, same indices
     std::array<QLabel*, 1> Label2{};       // "Total Clicks:"
-    ValueLabel* MinLbl = nullptr;
-    ValueLabel* SecLbl = nullptr;
-    ValueLabel* AmountLbl = nullptr;
-    ValueLabel* SpeedLbl = nullptr;
-    ValueLabel* HoursLbl = nullptr;
-    ClickCountLabel* TimeLbl = nullptr; // the click count
-    QFrame* Line1 = nullptr;
-    std::unique_ptr<ClickTimer> Timer1; // fast clicks, on a thread of its own
-    std::unique_ptr<TickSource> Timer2; // slow mode clock
-    std::unique_ptr<TickSource> Timer3; // mouse watch
+    ValueLabel* MinLbl = nullptr;          // the value of "Minutes"
+    ValueLabel* SecLbl = nullptr;          // the value of "Seconds"
+    ValueLabel* AmountLbl = nullptr;       // the value of "Clicks"
+    ValueLabel* SpeedLbl = nullptr;        // the value of "th / Sec."
+    ValueLabel* HoursLbl = nullptr;        // the value of "Hours"
+    ClickCountLabel* TimeLbl = nullptr;    // the click count
+    QFrame* Line1 = nullptr;               // the rule between the slow delay's rows and "Clicks"
+    std::unique_ptr<ClickTimer> Timer1;    // fast clicks, on a thread of its own
+    std::unique_ptr<TickSource> Timer2;    // slow mode clock
+    std::unique_ptr<TickSource> Timer3;    // mouse watch
 
-    QMenu* optioinsmnu = nullptr; // "&File", also the tray icon's menu
-    QAction* Showmnu = nullptr;
-    QAction* bar3 = nullptr;
-    QAction* Startupatlogonmnu = nullptr;
-    QAction* bar5 = nullptr;
-    QAction* AutoHideonstartupmnu = nullptr;
-    QAction* bar6 = nullptr;
-    QAction* Exitmnu = nullptr;
-    QAction* Helpmnu = nullptr;
-    QAction* Aboutmnu = nullptr;
-    QAction* Show2mnu = nullptr;
+    QMenu* optioinsmnu = nullptr;            // "&File", also the tray icon's menu
+    QAction* Showmnu = nullptr;              // "Show", only while the window is hidden
+    QAction* bar3 = nullptr;                 // separator below "Show", shown with it
+    QAction* Startupatlogonmnu = nullptr;    // "Place shortcut in startup" or "Remove ..."
+    QAction* bar5 = nullptr;                 // separator above "Hide on startup"
+    QAction* AutoHideonstartupmnu = nullptr; // "Hide on startup" or "Show on startup"
+    QAction* bar6 = nullptr;                 // separator above "Exit"
+    QAction* Exitmnu = nullptr;              // "Exit"
+    QAction* Helpmnu = nullptr;              // "H&elp" on the menu bar
+    QAction* Aboutmnu = nullptr;             // "&About" on the menu bar
+    QAction* Show2mnu = nullptr;             // "&Hide" on the menu bar
 
 protected:
     void closeEvent(QCloseEvent* event) override;
