@@ -3,6 +3,7 @@
 #include "shell/AppShell.h"
 #include "shell/Form3.h"
 #include "ui/Form1.h"
+#include "ui/Form1ShellView.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,7 +28,8 @@ int main(int argc, char* argv[]) {
 
     tivrel::Form1 form(native->platform());
     native->setDialogOwner(&form);
-    tivrel::AppShell shell(form, native->platform(),
+    tivrel::Form1ShellView window(form);
+    tivrel::AppShell shell(window, native->platform(),
                            {[](tivrel::Form3& disclaimer) { disclaimer.exec(); },
                             [](tivrel::Form2& information) { information.showModal(); },
                             [](QMenu& menu) { menu.popup(QCursor::pos()); },

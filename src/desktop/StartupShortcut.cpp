@@ -3,8 +3,6 @@
 #include "platform/Dialogs.h"
 #include "platform/StartupEntry.h"
 
-#include <QAction>
-
 namespace tivrel {
 
 namespace {
@@ -14,7 +12,7 @@ const QString kCrLf2 = QStringLiteral("\r\n\r\n");
 } // namespace
 
 void StartupShortcut::showState() {
-    m_item.setText(m_entry.exists() ? kRemoveCaption : kPlaceCaption);
+    m_showCaption(m_entry.exists() ? kRemoveCaption : kPlaceCaption);
 }
 
 // After every attempt, failed or not, the caption is read from the disk again: a removal

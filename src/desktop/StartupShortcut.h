@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QAction;
+#include <functional>
 
 namespace tivrel {
 
@@ -16,8 +16,10 @@ public:
     static inline const QString kPlaceCaption = QStringLiteral("Place shortcut in startup");
     static inline const QString kRemoveCaption = QStringLiteral("Remove shortcut from startup");
 
-    StartupShortcut(QAction& item, StartupEntry& entry, Dialogs& dialogs)
-        : m_item(item), m_entry(entry), m_dialogs(dialogs) {}
+    // showCaption puts a caption on the item.
+    StartupShortcut(std::function<void(const QString&)> showCaption, StartupEntry& entry,
+                    Dialogs& dialogs)
+        : m_showCaption(std::move(showCaption)), m_entry(entry), m_dialogs(dialogs) {}
 
     // The caption for what is on disk now.
     void showState();
@@ -26,7 +28,7 @@ public:
     void CreateStartupShortcut();
 
 private:
-    QAction& m_item;
+    std::function<void(const QString&)> m_showCaption;
     StartupEntry& m_entry;
     Dialogs& m_dialogs;
 };

@@ -1,12 +1,9 @@
 #include "shell/AppShell.h"
 
 #include "platform/Platform.h"
-#include "ui/Form1.h"
 #include "ui/Minimize.h"
 
-#include <QAction>
 #include <QCloseEvent>
-#include <QLabel>
 #include <QMenu>
 
 namespace tivrel {
@@ -24,20 +21,20 @@ void RemoveCloseItem(QWidget& window, WindowCommands& commands) {
 
 } // namespace
 
-AppShell::AppShell(Form1& form, Platform& platform, ShellUi ui)
-    : m_form(form), m_platform(platform),
+AppShell::AppShell(ShellWindow& window, Platform& platform, ShellUi ui)
+    : m_window(window), m_widget(window.widget()), m_platform(platform),
       m_gate(platform.settings, platform.files, platform.dialogs, std::move(ui.showDisclaimer)),
       m_tray(platform.trayIcon, std::move(ui.popup)),
-      m_information(form, platform.stacking, platform.browser, std::move(ui.showInformation)),
+      m_information(m_widget, platform.stacking, platform.browser, std::move(ui.showInformation)),
       m_quit(std::move(ui.quit)) {
-    m_form.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });
-    onMinimized(m_form, [this] { onMinimize(); });
+    m_window.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });
+    onMinimized(m_widget, [this] { onMinimize(); });
     m_platform.termination.onTerminate([this] { closeProgram(); });
 }
 
 AppShell::~AppShell() {
     m_platform.termination.onTerminate({});
-    m_form.setCloseHandler({});
+    m_window.setCloseHandler({});
     if (m_loaded)
         Form_Terminate();
 }
@@ -49,7 +46,7 @@ std::optional<int> AppShell::Form_Load() {
                                       kApplicationTitle);
         return 0;
     }
-    switch (m_gate.run(&m_form, [this] { return m_closing; })) {
+    switch (m_gate.run(&m_widget, [this] { return m_closing; })) {
     case DisclaimerGate::Accepted:
         break;
     case DisclaimerGate::Declined:
@@ -58,11 +55,12 @@ std::optional<int> AppShell::Form_Load() {
     case DisclaimerGate::Failed:
         return 1;
     }
-    m_shortcut = std::make_unique<StartupShortcut>(*m_form.Startupatlogonmnu,
-                                                   m_platform.startupEntry, m_platform.dialogs);
-    RemoveCloseItem(m_form, m_platform.windowCommands);
-    m_form.setStartingValues();
-    m_tray.AddTrayIcon(m_form, *m_form.optioinsmnu);
+    m_shortcut = std::make_unique<StartupShortcut>(
+        [this](const QString& caption) { m_window.setStartupShortcutCaption(caption); },
+        m_platform.startupEntry, m_platform.dialogs);
+    RemoveCloseItem(m_widget, m_platform.windowCommands);
+    m_window.setStartingValues();
+    m_tray.AddTrayIcon(m_widget, m_window.fileMenu());
     m_tray.SetTrayTip(kApplicationTitle);
     m_loaded = true;
     connectMenus();
@@ -73,17 +71,14 @@ std::optional<int> AppShell::Form_Load() {
 }
 
 void AppShell::connectMenus() {
-    QObject::connect(m_form.Exitmnu, &QAction::triggered, &m_form, [this] { Exitmnu_Click(); });
-    QObject::connect(m_form.Show2mnu, &QAction::triggered, &m_form, [this] { Show2mnu_Click(); });
-    QObject::connect(m_form.Showmnu, &QAction::triggered, &m_form, [this] { Showmnu_Click(); });
-    QObject::connect(m_form.AutoHideonstartupmnu, &QAction::triggered, &m_form,
-                     [this] { AutoHideonstartupmnu_Click(); });
-    QObject::connect(m_form.Startupatlogonmnu, &QAction::triggered, &m_form,
-                     [this] { m_shortcut->Startupatlogonmnu_Click(); });
-    QObject::connect(m_form.Helpmnu, &QAction::triggered, &m_form,
-                     [this] { m_information.Helpmnu_Click(); });
-    QObject::connect(m_form.Aboutmnu, &QAction::triggered, &m_form,
-                     [this] { m_information.Aboutmnu_Click(); });
+    m_window.onCommand(ShellCommand::Exit, [this] { Exitmnu_Click(); });
+    m_window.onCommand(ShellCommand::Hide, [this] { Show2mnu_Click(); });
+    m_window.onCommand(ShellCommand::Show, [this] { Showmnu_Click(); });
+    m_window.onCommand(ShellCommand::StartupVisibility, [this] { AutoHideonstartupmnu_Click(); });
+    m_window.onCommand(ShellCommand::StartupShortcut,
+                       [this] { m_shortcut->Startupatlogonmnu_Click(); });
+    m_window.onCommand(ShellCommand::Help, [this] { m_information.Helpmnu_Click(); });
+    m_window.onCommand(ShellCommand::About, [this] { m_information.Aboutmnu_Click(); });
 }
 
 namespace {
@@ -98,25 +93,23 @@ bool showsAtStartup(const QString& stored) {
 
 void AppShell::applyStartupVisibility() {
     if (showsAtStartup(m_platform.settings.read(kAutoHideSection, kAutoHideKey))) {
-        m_form.setVisible(true);
-        m_form.AutoHideonstartupmnu->setText(kHideOnStartup);
-        m_form.Showmnu->setVisible(false);
-        m_form.bar3->setVisible(false);
+        m_window.setShown(true);
+        m_window.setStartupVisibilityCaption(kHideOnStartup);
+        m_window.setShowItemShown(false);
         return;
     }
-    m_form.AutoHideonstartupmnu->setText(kShowOnStartup);
+    m_window.setStartupVisibilityCaption(kShowOnStartup);
     if (m_platform.trayIcon.isAvailable()) {
-        m_form.setVisible(false);
+        m_window.setShown(false);
     } else {
         // Without a notification area a hidden window could not be brought back.
-        m_form.setVisible(true);
-        m_form.Showmnu->setVisible(false);
-        m_form.bar3->setVisible(false);
+        m_window.setShown(true);
+        m_window.setShowItemShown(false);
     }
 }
 
 void AppShell::scontinue() {
-    m_platform.stacking.makeOnTop(m_form);
+    m_platform.stacking.makeOnTop(m_widget);
 }
 
 void AppShell::Exitmnu_Click() {
@@ -128,21 +121,19 @@ void AppShell::Exitmnu_Click() {
 }
 
 void AppShell::Show2mnu_Click() {
-    if (!m_form.Showmnu->isVisible()) {
+    if (!m_window.isShowItemShown()) {
         if (!m_platform.trayIcon.isAvailable())
             return; // nowhere to bring the window back from
-        m_form.Showmnu->setText(QStringLiteral("Show"));
-        m_form.Showmnu->setVisible(true);
-        m_form.bar3->setVisible(true);
-        m_form.setVisible(false);
-        m_form.resetClickCount();
-        m_platform.stacking.makeNotOnTop(m_form);
+        m_window.setShowItemCaption(QStringLiteral("Show"));
+        m_window.setShowItemShown(true);
+        m_window.setShown(false);
+        m_window.resetClickCount();
+        m_platform.stacking.makeNotOnTop(m_widget);
     } else {
-        m_form.Showmnu->setVisible(false);
-        m_form.bar3->setVisible(false);
-        m_platform.stacking.makeOnTop(m_form);
-        m_form.resetClickCount();
-        m_form.setVisible(true);
+        m_window.setShowItemShown(false);
+        m_platform.stacking.makeOnTop(m_widget);
+        m_window.resetClickCount();
+        m_window.setShown(true);
     }
 }
 
@@ -159,15 +150,15 @@ void AppShell::AutoHideonstartupmnu_Click() {
                                       kApplicationTitle);
         return;
     }
-    m_form.AutoHideonstartupmnu->setText(shown ? kShowOnStartup : kHideOnStartup);
+    m_window.setStartupVisibilityCaption(shown ? kShowOnStartup : kHideOnStartup);
 }
 
 void AppShell::onMinimize() {
     // The window manager's minimize leaves no way back (the window has no taskbar entry and
     // the tray menu no "Show"): it is taken as "Hide", and "Show" brings the window back on
     // top. The state comes off first, so the window is not mapped as an icon again then.
-    restoreFromMinimized(m_form);
-    if (m_loaded && !m_closing && m_platform.trayIcon.isAvailable() && !m_form.Showmnu->isVisible())
+    restoreFromMinimized(m_widget);
+    if (m_loaded && !m_closing && m_platform.trayIcon.isAvailable() && !m_window.isShowItemShown())
         Show2mnu_Click();
 }
 
@@ -191,16 +182,14 @@ void AppShell::closeProgram() {
     }
     Form_QueryUnload();
     Form_Unload();
-    m_form.close();
+    m_window.close();
     m_quit(0);
 }
 
 void AppShell::cleanUp() {
     // No click may follow the end, whatever was running.
-    m_form.Timer1->stop();
-    for (TickSource* timer : {m_form.Timer2.get(), m_form.Timer3.get()})
-        timer->setEnabled(false);
-    m_platform.stacking.makeNotOnTop(m_form);
+    m_window.stopTimers();
+    m_platform.stacking.makeNotOnTop(m_widget);
     m_tray.RemoveTrayIcon();
 }
 

@@ -3,6 +3,7 @@
 #include "desktop/InformationWindow.h"
 #include "desktop/StartupShortcut.h"
 #include "shell/DisclaimerGate.h"
+#include "shell/ShellWindow.h"
 #include "shell/TrayIcon.h"
 
 #include <QString>
@@ -13,7 +14,6 @@ class QCloseEvent;
 
 namespace tivrel {
 
-class Form1;
 class Form2;
 class Form3;
 struct Platform;
@@ -35,7 +35,7 @@ public:
     static inline const QString kAutoHideSection = QStringLiteral("Auto-Hide");
     static inline const QString kAutoHideKey = QStringLiteral("Show");
 
-    AppShell(Form1& form, Platform& platform, ShellUi ui);
+    AppShell(ShellWindow& window, Platform& platform, ShellUi ui);
     ~AppShell();
 
     // Runs start-up. Returns an exit code when the program must end at once.
@@ -64,7 +64,8 @@ private:
     void onCloseRequest(QCloseEvent& event);
     void onMinimize();
 
-    Form1& m_form;
+    ShellWindow& m_window;
+    QWidget& m_widget;
     Platform& m_platform;
     DisclaimerGate m_gate;
     TrayIcon m_tray;

@@ -3,7 +3,6 @@
 #include "fakes/Unprivileged.h"
 #include "platform/linux/XdgAutostartEntry.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -124,14 +123,14 @@ enum class Folder { Writable, ReadOnly, Missing };
 // One click of the item as a user without special rights, reported as
 // "<caption before>|<caption after>|<entries left>|<message title>|<message's first line>".
 QString clickAsUser(const QString& allUsersEntry, const QString& ownEntry) {
-    QAction item;
+    QString item;
     FakeDialogs dialogs;
     XdgAutostartEntry entry(QStringLiteral("/usr/lib/tivrel/tivrel"));
-    StartupShortcut shortcut(item, entry, dialogs);
+    StartupShortcut shortcut([&item](const QString& caption) { item = caption; }, entry, dialogs);
     shortcut.showState();
-    QString outcome = item.text();
+    QString outcome = item;
     shortcut.Startupatlogonmnu_Click();
-    outcome += u'|' + item.text() + u'|';
+    outcome += u'|' + item + u'|';
     outcome += QFile::exists(allUsersEntry) ? "all users" : "";
     outcome += QFile::exists(ownEntry) ? "+own" : "";
     for (const auto& message : dialogs.messages)

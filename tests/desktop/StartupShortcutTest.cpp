@@ -1,8 +1,6 @@
 #include "desktop/StartupShortcut.h"
 #include "fakes/FakePlatform.h"
 
-#include <QAction>
-
 #include <gtest/gtest.h>
 
 namespace tivrel::test {
@@ -34,15 +32,16 @@ TEST_P(StartupClickTest, CaptionMirrorsTheEntriesAfterTheClick) {
     fakes.startupEntry.forThisUser = c.forThisUser;
     fakes.startupEntry.allUsersReadOnly = c.allUsersReadOnly;
     fakes.startupEntry.ownReadOnly = c.ownReadOnly;
-    QAction item;
-    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
+    QString item;
+    StartupShortcut shortcut([&item](const QString& caption) { item = caption; },
+                             fakes.startupEntry, fakes.dialogs);
     shortcut.showState();
-    EXPECT_EQ(item.text(), c.forAllUsers || c.forThisUser ? kRemove : kPlace);
+    EXPECT_EQ(item, c.forAllUsers || c.forThisUser ? kRemove : kPlace);
 
     shortcut.Startupatlogonmnu_Click();
     EXPECT_EQ(fakes.startupEntry.forAllUsers, c.afterForAllUsers);
     EXPECT_EQ(fakes.startupEntry.forThisUser, c.afterForThisUser);
-    EXPECT_EQ(item.text(), c.afterForAllUsers || c.afterForThisUser ? kRemove : kPlace);
+    EXPECT_EQ(item, c.afterForAllUsers || c.afterForThisUser ? kRemove : kPlace);
     if (*c.message == '\0') {
         EXPECT_TRUE(fakes.dialogs.messages.empty()) << "success is not reported";
     } else {
@@ -71,8 +70,9 @@ TEST(StartupShortcutTest, NoFolderMessageNamesTheFoldersOfThisSystem) {
     fakes.startupEntry.ownReadOnly = true;
     fakes.startupEntry.allUsersFolder = QStringLiteral("/srv/xdg/autostart");
     fakes.startupEntry.ownFolder = QStringLiteral("/home/ann/.config/autostart");
-    QAction item;
-    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
+    QString item;
+    StartupShortcut shortcut([&item](const QString& caption) { item = caption; },
+                             fakes.startupEntry, fakes.dialogs);
     shortcut.Startupatlogonmnu_Click();
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     const ShownMessage& m = fakes.dialogs.messages[0];
@@ -87,8 +87,9 @@ TEST(StartupShortcutTest, FailedRemovalIsAnUnknownErrorAndTheNextClickTriesAgain
     FakePlatform fakes;
     fakes.startupEntry.forAllUsers = true;
     fakes.startupEntry.allUsersReadOnly = true;
-    QAction item;
-    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
+    QString item;
+    StartupShortcut shortcut([&item](const QString& caption) { item = caption; },
+                             fakes.startupEntry, fakes.dialogs);
     shortcut.Startupatlogonmnu_Click();
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     EXPECT_EQ(fakes.dialogs.messages[0].prompt, "An unknown error has occured.");
@@ -96,16 +97,17 @@ TEST(StartupShortcutTest, FailedRemovalIsAnUnknownErrorAndTheNextClickTriesAgain
     fakes.startupEntry.allUsersReadOnly = false;
     shortcut.Startupatlogonmnu_Click();
     EXPECT_EQ(fakes.startupEntry.calls, (QStringList{"remove", "remove"}));
-    EXPECT_EQ(item.text(), kPlace);
+    EXPECT_EQ(item, kPlace);
 }
 
 TEST(StartupShortcutTest, TheDiskDecidesNotTheCaption) {
     FakePlatform fakes;
-    QAction item(kRemove); // stale: someone removed the entry meanwhile
-    StartupShortcut shortcut(item, fakes.startupEntry, fakes.dialogs);
+    QString item = kRemove; // stale: someone removed the entry meanwhile
+    StartupShortcut shortcut([&item](const QString& caption) { item = caption; },
+                             fakes.startupEntry, fakes.dialogs);
     shortcut.Startupatlogonmnu_Click();
     EXPECT_EQ(fakes.startupEntry.calls, QStringList{"place"});
-    EXPECT_EQ(item.text(), kRemove);
+    EXPECT_EQ(item, kRemove);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "shell/AppShell.h"
 #include "shell/Form3.h"
 #include "ui/Form1.h"
+#include "ui/Form1ShellView.h"
 
 #include "engine/RunWindow.h"
 #include "ui/ValueLabel.h"
@@ -40,7 +41,8 @@ protected:
     int popups = 0;
     std::vector<int> quits;
     std::function<void(Form2&)> onInformation = [](Form2&) {};
-    AppShell shell{form, fakes.platform,
+    Form1ShellView window{form};
+    AppShell shell{window, fakes.platform,
                    ShellUi{[this](Form3& f) {
                                disclaimerTexts << f.Text1->toPlainText();
                                onDisclaimer(f);

@@ -11,6 +11,7 @@
 #include "platform/qt/QtNotificationIcon.h"
 #include "shell/AppShell.h"
 #include "ui/Form1.h"
+#include "ui/Form1ShellView.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -63,7 +64,8 @@ protected:
         fakes.settings.values["EULA/TrialRead"] = "ACCEPTED";
         platform = std::make_unique<Platform>(fakes.platform.with({.trayIcon = &icon}));
         form = std::make_unique<Form1>(*platform);
-        shell = std::make_unique<AppShell>(*form, *platform,
+        window = std::make_unique<Form1ShellView>(*form);
+        shell = std::make_unique<AppShell>(*window, *platform,
                                            ShellUi{[](Form3&) {}, [](Form2&) {},
                                                    [this](QMenu& menu) { popups.push_back(&menu); },
                                                    [](int) {}});
@@ -75,6 +77,7 @@ protected:
 
     void TearDown() override {
         shell.reset();
+        window.reset();
         form.reset();
     }
 
@@ -83,6 +86,7 @@ protected:
     QtNotificationIcon icon;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1ShellView> window;
     std::unique_ptr<AppShell> shell;
     WindowInfo iconWindow;
     std::vector<QMenu*> popups;
