@@ -1,7 +1,7 @@
-// tivrel-bench: how fast, how regular and how cheap Tivrel's clicks are, next to xdotool's,
-// measured on a virtual X server of its own. See bench/README.md.
+// tivrel-bench: how fast, how regular and how cheap Tivrel's clicks are, next to xdotool's and
+// a bare clicker thread's, measured on a virtual X server of its own. See bench/README.md.
 
-#include "EngineRun.h"
+#include "CpuHog.h"
 #include "Measurements.h"
 #include "XSession.h"
 
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 namespace tivrel::bench {
@@ -20,12 +21,14 @@ namespace {
 
 void usage(const char* self) {
     std::printf("usage: %s [--runs N] [--clicks N] [--idle-seconds N] [--program PATH]\n"
-                "          [--dump FOLDER]\n"
+                "          [--dump FOLDER] [--hog]\n"
                 "\n"
-                "Starts its own Xvfb and openbox, then measures Tivrel's clicks (the real main\n"
-                "window and backends) and xdotool's at 5 ms and 10 ms, the stop after a pointer\n"
-                "move, and the idle CPU time of the program. Each figure is the median of N runs\n"
-                "(default 3). --dump writes every event recorded in each run to FOLDER as CSV.\n",
+                "Starts its own Xvfb, openbox and trayer, then measures the clicks of the tivrel\n"
+                "program (started and driven as a user would), of xdotool and of a bare clicker\n"
+                "thread at 5 ms and 10 ms, the stop after a pointer move, and the idle CPU time\n"
+                "of the program. Each figure is the median of N runs (default 3). --hog keeps\n"
+                "every processor busy at normal priority meanwhile. --dump writes every event\n"
+                "recorded in each run to FOLDER as CSV.\n",
                 self);
 }
 
@@ -53,6 +56,8 @@ bool parseOptions(int argc, char** argv, Options* options) {
             options->program = argv[++i];
         else if (arg == "--dump" && i + 1 < argc)
             options->dumpFolder = argv[++i];
+        else if (arg == "--hog")
+            options->hog = true;
         else
             ok = false;
         if (!ok) {
@@ -84,7 +89,9 @@ int benchmarkMain(int argc, char** argv) {
     try {
         test::XSession session(temp.filePath(QStringLiteral("x")));
         QString error;
-        if (!session.startServer(&error) || !session.startWindowManager(&error)) {
+        // The desktop a user has: a window manager and a tray for Tivrel's icon.
+        if (!session.startServer(&error) || !session.startWindowManager(&error) ||
+            !session.startTrayHost(&error)) {
             temp.setAutoRemove(false);
             std::fprintf(stderr, "tivrel-bench: %s\ntivrel-bench: logs kept in %s\n",
                          qPrintable(error), qPrintable(temp.path()));
@@ -102,15 +109,28 @@ int benchmarkMain(int argc, char** argv) {
             std::fprintf(stderr, "tivrel-bench: %s\n", target.error());
             return 1;
         }
-        std::printf("tivrel-bench: Xvfb %s, %ld CPUs online, load average %s\n",
-                    display.constData(), ::sysconf(_SC_NPROCESSORS_ONLN), loadAverage().c_str());
+        const int processors = int(::sysconf(_SC_NPROCESSORS_ONLN));
+        CpuHog hog;
+        std::error_code noSelf;
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe", noSelf).string();
+        const std::string hogLog = temp.filePath(QStringLiteral("hog.log")).toStdString();
+        if (options.hog && !hog.start(self, processors, hogLog)) {
+            std::fprintf(stderr, "tivrel-bench: cannot start the CPU hog\n");
+            return 1;
+        }
+        std::printf("tivrel-bench: Xvfb %s with openbox and trayer, %d CPUs online, load average "
+                    "%s\n",
+                    display.constData(), processors, loadAverage().c_str());
+        if (options.hog)
+            std::printf("CPU hog: %zu busy loops at normal priority\n", hog.running());
         std::printf("program: %s\n", options.program.c_str());
         std::printf("recorder thread: %s priority\n",
                     recorder.realTime() ? "real-time (SCHED_FIFO 10)" : "normal");
         std::fflush(stdout);
         Measurements measurements(options, temp.path().toStdString(), display, recorder, target);
         const Results results = measurements.run();
-        printReport({options.runs, options.clicks, options.idleSeconds, display.toStdString()},
+        printReport({options.runs, options.clicks, options.idleSeconds, display.toStdString(),
+                     options.hog ? int(hog.running()) : 0},
                     results);
         std::printf("\nload average at the end: %s; the target window received %zu presses\n",
                     loadAverage().c_str(), measurements.targetPresses());
@@ -127,7 +147,7 @@ int benchmarkMain(int argc, char** argv) {
 } // namespace tivrel::bench
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], tivrel::bench::kEngineRunCommand) == 0)
-        return tivrel::bench::runEngine(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], tivrel::bench::kHogCommand) == 0)
+        return tivrel::bench::runHogLoop();
     return tivrel::bench::benchmarkMain(argc, argv);
 }

@@ -3,7 +3,7 @@
 
 #include "Measurements.h"
 
-#include "EngineRun.h"
+#include "ProgramRun.h"
 #include "Waiting.h"
 
 #include <QDir>
@@ -65,12 +65,6 @@ bool succeeded(const ChildProcess& child) {
     return child.exitedNormally() && child.exitCode() == 0;
 }
 
-std::string selfPath() {
-    std::error_code error;
-    const fs::path path = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
-}
-
 QStringList environmentWith(const QByteArray& display,
                             const std::vector<std::pair<QString, QString>>& overrides) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -99,48 +93,6 @@ bool start(ChildProcess& child, const std::vector<std::string>& command,
 
 double mebibytesOfKilobytes(long kilobytes) {
     return double(kilobytes) / 1024;
-}
-
-struct ProcessSample {
-    double statCpuMs = 0;
-    double scheduledCpuMs = 0;
-    double contextSwitches = 0;
-};
-
-std::optional<ProcessSample> sampleProcess(pid_t pid) {
-    const std::string base = "/proc/" + std::to_string(pid);
-    std::ifstream statFile(base + "/stat");
-    std::string stat;
-    if (!std::getline(statFile, stat))
-        return std::nullopt;
-    // The fields after the command name (which may hold spaces) start with the state (3rd).
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return std::nullopt;
-    std::istringstream fields(stat.substr(close + 2));
-    std::vector<std::string> values;
-    for (std::string value; fields >> value;)
-        values.push_back(value);
-    if (values.size() < 13)
-        return std::nullopt;
-    const double ticksPerSecond = double(::sysconf(_SC_CLK_TCK));
-    ProcessSample sample;
-    // utime and stime are fields 14 and 15, here 11 and 12 counted from the state.
-    sample.statCpuMs = (std::stod(values[11]) + std::stod(values[12])) * 1000 / ticksPerSecond;
-    std::error_code error;
-    for (const auto& task : fs::directory_iterator(base + "/task", error)) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        double runNs = 0;
-        if (schedstat >> runNs)
-            sample.scheduledCpuMs += runNs / 1e6;
-        std::ifstream status(task.path() / "status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
-                line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
-                sample.contextSwitches += std::stod(line.substr(line.find(':') + 1));
-        }
-    }
-    return sample;
 }
 
 std::string tail(const std::string& path, std::size_t lines) {
@@ -185,7 +137,7 @@ Measurements::Measurements(const Options& options, const std::string& folder,
                            const QByteArray& display, ClickRecorder& recorder,
                            test::RecorderWindow& target)
     : m_options(options), m_folder(folder), m_display(display), m_recorder(recorder),
-      m_target(target), m_input(display.constData()), m_self(selfPath()) {}
+      m_target(target), m_input(display.constData()) {}
 
 std::string Measurements::folder(const std::string& name) const {
     const QString path = QString::fromStdString(m_folder + "/" + name);
@@ -224,128 +176,106 @@ void Measurements::recordRow(RowRuns& row, const ClickFigures& f, double cpuPerC
     std::fflush(stdout);
 }
 
-bool Measurements::startEngine(ChildProcess& engine, int delayMs, int amount,
-                               const std::string& resultPath, int limitMs,
-                               const std::string& logPath) {
-    const QString home = QString::fromStdString(folder("engine"));
-    const std::vector<std::pair<QString, QString>> settings = {
-        {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")},
-        {QStringLiteral("TIVREL_SETTINGS_FILE"), home + QStringLiteral("/Tivrel.ini")},
-        {QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(folder("engine/runtime"))},
-        {QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString(folder("engine/xdg"))}};
-    std::string error;
-    if (start(engine,
-              {m_self, kEngineRunCommand, std::to_string(delayMs), std::to_string(amount),
-               resultPath, std::to_string(limitMs)},
-              environmentWith(m_display, settings), logPath, &error))
-        return true;
-    std::printf("  cannot start the click run: %s\n", error.c_str());
-    return false;
-}
-
 void Measurements::tivrelClicks(int delayMs, RowRuns& row, int round) {
     const std::string label = "tivrel " + std::to_string(delayMs) + " ms";
     const std::string tag = "tivrel-" + std::to_string(delayMs) + "-" + std::to_string(round);
-    const std::string resultPath = m_folder + "/" + tag + ".result";
-    const std::string logPath = m_folder + "/" + tag + ".log";
-    m_input.movePointer(kRestingPoint);
+    ProgramRun program(m_options.program, folder(tag), m_display, m_input);
+    std::string error;
+    if (!program.start(&error) || !program.setSpeed(delayMs, &error) ||
+        !program.setAmount(m_options.clicks, &error))
+        return fail(row.failures, label, round, error + "\n" + tail(program.logPath(), 10));
+    if (program.mainWindow().intersects(kTargetPlace))
+        return fail(row.failures, label, round, "the main window lies over the target");
     m_recorder.take();
     landedOnTarget();
     const double recorderWaitAtStart = m_recorder.runQueueWaitMs();
-    const int limitMs = m_options.clicks * delayMs * 3 + 10000;
-    ChildProcess engine;
-    if (!startEngine(engine, delayMs, m_options.clicks, resultPath, limitMs, logPath))
-        return fail(row.failures, label, round, "not started");
-    if (!waitForEnd(engine, milliseconds(limitMs + 20000)))
-        return fail(row.failures, label, round, "did not end in time");
+    const auto cpuAtStart = program.pressEnter(kRestingPoint, &error);
+    if (!cpuAtStart)
+        return fail(row.failures, label, round, error);
+    const auto stop = program.waitForMessage(milliseconds(m_options.clicks * delayMs * 3 + 20000));
     pause(kTailTime);
     const std::vector<PointerEvent> events = m_recorder.take();
     dumpEvents(m_options, tag, events);
     const double recorderWaitMs = m_recorder.runQueueWaitMs() - recorderWaitAtStart;
-    const auto result = readEngineResult(resultPath);
-    if (!result || !succeeded(engine))
+    if (!stop)
         return fail(row.failures, label, round,
-                    engine.describeEnd().toStdString() + "\n" + tail(logPath, 10));
+                    "no stop message; " + std::to_string(events.size()) + " events recorded\n" +
+                        tail(program.logPath(), 10));
+    const double runCpuMs = stop->cpuMs - *cpuAtStart;
+    program.end();
     const ClickFigures figures = clickFigures(events, 1, delayMs);
-    if (result->reason != "amount" || figures.clicks != std::size_t(m_options.clicks) ||
-        result->counted != m_options.clicks || landedOnTarget() != figures.clicks) {
-        return fail(row.failures, label, round,
-                    "stopped by " + result->reason + " after " + std::to_string(figures.clicks) +
-                        " recorded clicks, " + std::to_string(result->counted) +
-                        " counted; not all on the target");
+    const bool byAmount = stop->text.find("amount of clicks has been reached") != std::string::npos;
+    if (!byAmount || figures.clicks != std::size_t(m_options.clicks) ||
+        landedOnTarget() != figures.clicks) {
+        std::string why = std::to_string(figures.clicks);
+        why += " recorded clicks, not all on the target; then \"";
+        why += stop->title;
+        why += ": ";
+        why += stop->text;
+        why += "\"";
+        return fail(row.failures, label, round, why);
     }
-    if (result->tickSource != "timerfd")
-        std::printf("  note: the click timer was %s, not the timerfd one\n",
-                    result->tickSource.c_str());
-    recordRow(row, figures, double(result->runCpuUs) / double(figures.clicks),
-              mebibytesOfKilobytes(engine.peakRssKiB()), label, round);
-    std::printf("         %-14s waited %.1f ms for a processor, taken off one %lld times; "
-                "recorder waited %.1f ms; load %s\n",
-                "", result->runQueueWaitMs, result->involuntarySwitches, recorderWaitMs,
-                loadAverage().c_str());
+    recordRow(row, figures, runCpuMs * 1000 / double(figures.clicks),
+              mebibytesOfKilobytes(program.process().peakRssKiB()), label, round);
+    std::printf("         %-14s recorder waited %.1f ms for a processor; load %s\n", "",
+                recorderWaitMs, loadAverage().c_str());
     std::fflush(stdout);
 }
 
-void Measurements::xdotoolClicks(int delayMs, RowRuns& row, int round) {
-    const std::string label = "xdotool " + std::to_string(delayMs) + " ms";
-    const std::string tag = "xdotool-" + std::to_string(delayMs) + "-" + std::to_string(round);
+void Measurements::commandClicks(const std::string& label, const std::string& tag,
+                                 const std::vector<std::string>& command, int delayMs, RowRuns& row,
+                                 int round) {
     const std::string logPath = m_folder + "/" + tag + ".log";
     m_input.movePointer(kRestingPoint);
     m_recorder.take();
     landedOnTarget();
-    ChildProcess xdotool;
+    ChildProcess clicker;
     std::string error;
-    if (!start(xdotool,
-               {"xdotool", "click", "--repeat", std::to_string(m_options.clicks), "--delay",
-                std::to_string(delayMs), "1"},
-               environmentWith(m_display, {}), logPath, &error))
+    if (!start(clicker, command, environmentWith(m_display, {}), logPath, &error))
         return fail(row.failures, label, round, error);
-    if (!waitForEnd(xdotool, milliseconds(m_options.clicks * (delayMs + 5) * 2 + 10000)))
+    if (!waitForEnd(clicker, milliseconds(m_options.clicks * (delayMs + 5) * 3 + 10000)))
         return fail(row.failures, label, round, "did not end in time");
     pause(kTailTime);
     const std::vector<PointerEvent> events = m_recorder.take();
     dumpEvents(m_options, tag, events);
-    if (!succeeded(xdotool))
+    if (!succeeded(clicker))
         return fail(row.failures, label, round,
-                    xdotool.describeEnd().toStdString() + "\n" + tail(logPath, 10));
+                    clicker.describeEnd().toStdString() + "\n" + tail(logPath, 10));
     const ClickFigures figures = clickFigures(events, 1, delayMs);
     const std::size_t landed = landedOnTarget();
     if (figures.clicks != std::size_t(m_options.clicks) || landed != figures.clicks)
         return fail(row.failures, label, round,
                     std::to_string(figures.clicks) + " clicks recorded, " + std::to_string(landed) +
                         " on the target");
-    // xdotool's run is its whole life: its start-up counts too.
-    recordRow(row, figures, xdotool.cpuMicroseconds() / double(figures.clicks),
-              mebibytesOfKilobytes(xdotool.peakRssKiB()), label, round);
+    // The run is the command's whole life: its start-up counts too.
+    recordRow(row, figures, clicker.cpuMicroseconds() / double(figures.clicks),
+              mebibytesOfKilobytes(clicker.peakRssKiB()), label, round);
 }
 
 void Measurements::stopAfterMove(StopRuns& runs, int round) {
     const std::string label = "stop on move";
     const std::string tag = "stop-" + std::to_string(round);
-    const std::string resultPath = m_folder + "/" + tag + ".result";
-    const std::string logPath = m_folder + "/" + tag + ".log";
-    m_input.movePointer(kRestingPoint);
+    ProgramRun program(m_options.program, folder(tag), m_display, m_input);
+    std::string error;
+    if (!program.start(&error) || !program.setSpeed(5, &error))
+        return fail(runs.failures, label, round, error + "\n" + tail(program.logPath(), 10));
     m_recorder.take();
-    constexpr int kLimitMs = 60000;
-    ChildProcess engine;
-    if (!startEngine(engine, 5, 0, resultPath, kLimitMs, logPath))
-        return fail(runs.failures, label, round, "not started");
+    if (!program.pressEnter(kRestingPoint, &error))
+        return fail(runs.failures, label, round, error);
     if (!m_recorder.waitForPresses(kPressesBeforeMove, milliseconds(30000)))
         return fail(runs.failures, label, round,
                     "only " + std::to_string(m_recorder.presses()) + " clicks in 30 s");
     m_input.movePointer(kMovedPoint);
     const std::int64_t movedNs = monotonicNow();
-    if (!waitForEnd(engine, milliseconds(10000)))
-        return fail(runs.failures, label, round, "the run went on after the move");
+    const auto stop = program.waitForMessage(milliseconds(10000));
     pause(kTailTime);
     const std::vector<PointerEvent> events = m_recorder.take();
     dumpEvents(m_options, tag, events);
-    const auto result = readEngineResult(resultPath);
-    if (!result || !succeeded(engine))
-        return fail(runs.failures, label, round,
-                    engine.describeEnd().toStdString() + "\n" + tail(logPath, 10));
-    if (result->reason != "mouse")
-        return fail(runs.failures, label, round, "stopped by " + result->reason);
+    program.end();
+    if (!stop)
+        return fail(runs.failures, label, round, "the run went on after the move");
+    if (stop->text.find("The mouse was moved.") == std::string::npos)
+        return fail(runs.failures, label, round, "stopped by \"" + stop->text + "\"");
     // The server's order tells which clicks it processed after the move.
     auto move = std::find_if(events.begin(), events.end(), [](const PointerEvent& e) {
         return e.kind == PointerEventKind::Motion && e.rootX == kMovedPoint.x() &&
@@ -360,7 +290,7 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
             return isPress(e) && e.receivedNs > movedNs;
         }));
     const double before = double(std::count_if(events.begin(), move, isPress));
-    const double latencyMs = double(result->stopNs - movedNs) / 1e6;
+    const double latencyMs = double(stop->seenNs - movedNs) / 1e6;
     runs.latencyMs.push_back(latencyMs);
     runs.clicksAfterMove.push_back(after);
     runs.clicksReceivedAfterMove.push_back(receivedAfter);
@@ -373,31 +303,21 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
 void Measurements::idle(IdleRuns& runs, int round) {
     const std::string label = "idle program";
     const std::string name = "idle-" + std::to_string(round);
-    const std::string home = folder(name);
-    const std::string settings = home + "/Tivrel.ini";
-    std::ofstream(settings) << "[EULA]\nTrialRead=ACCEPTED\n[Auto-Hide]\nShow=1\n";
-    const std::string logPath = home + "/tivrel.log";
-    const std::vector<std::pair<QString, QString>> overrides = {
-        {QStringLiteral("QT_QPA_PLATFORM"), QString()},
-        {QStringLiteral("TIVREL_SETTINGS_FILE"), QString::fromStdString(settings)},
-        {QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(folder(name + "/runtime"))},
-        {QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString(folder(name + "/xdg"))}};
-    ChildProcess program;
+    ProgramRun program(m_options.program, folder(name), m_display, m_input);
     std::string error;
-    if (!start(program, {m_options.program}, environmentWith(m_display, overrides), logPath,
-               &error))
-        return fail(runs.failures, label, round, error);
+    if (!program.start(&error))
+        return fail(runs.failures, label, round, error + "\n" + tail(program.logPath(), 10));
+    const pid_t pid = pid_t(program.process().pid());
     pause(milliseconds(m_options.idleSettleSeconds * 1000));
-    const auto first = sampleProcess(pid_t(program.pid()));
+    const auto first = sampleProcess(pid);
     pause(milliseconds(m_options.idleSeconds * 1000));
-    const auto second = sampleProcess(pid_t(program.pid()));
-    if (program.hasEnded())
-        return fail(runs.failures, label, round,
-                    "the program ended by itself: " + program.describeEnd().toStdString() + "\n" +
-                        tail(logPath, 10));
-    program.sendSignal(SIGTERM);
-    if (!waitForEnd(program, milliseconds(3000)))
-        program.kill();
+    const auto second = sampleProcess(pid);
+    if (program.process().hasEnded())
+        return fail(
+            runs.failures, label, round,
+            "the program ended by itself: " + program.process().describeEnd().toStdString() + "\n" +
+                tail(program.logPath(), 10));
+    program.end();
     if (!first || !second)
         return fail(runs.failures, label, round, "cannot read /proc of the program");
     runs.statCpuMs.push_back(second->statCpuMs - first->statCpuMs);
@@ -407,7 +327,7 @@ void Measurements::idle(IdleRuns& runs, int round) {
                 "switches); ended with %s after SIGTERM\n",
                 round, label.c_str(), runs.statCpuMs.back(), m_options.idleSeconds,
                 runs.scheduledCpuMs.back(), runs.wakeups.back(),
-                program.describeEnd().toStdString().c_str());
+                program.process().describeEnd().toStdString().c_str());
     std::fflush(stdout);
 }
 
@@ -423,8 +343,16 @@ Results Measurements::run() {
             std::string suffix = " ";
             suffix += std::to_string(delay);
             suffix += " ms";
+            const std::string tag = std::to_string(delay) + "-" + std::to_string(round);
+            const std::string clicks = std::to_string(m_options.clicks);
             tivrelClicks(delay, rows["tivrel" + suffix], round);
-            xdotoolClicks(delay, rows["xdotool" + suffix], round);
+            commandClicks(
+                "xdotool" + suffix, "xdotool-" + tag,
+                {"xdotool", "click", "--repeat", clicks, "--delay", std::to_string(delay), "1"},
+                delay, rows["xdotool" + suffix], round);
+            commandClicks("reference" + suffix, "reference-" + tag,
+                          {TIVREL_REFERENCE_PATH, std::to_string(delay), clicks}, delay,
+                          rows["reference" + suffix], round);
         }
         stopAfterMove(stops, round);
     }

@@ -9,6 +9,7 @@
 #include <QRect>
 
 #include <string>
+#include <vector>
 
 namespace tivrel::bench {
 
@@ -17,7 +18,8 @@ struct Options {
     int clicks = 2000;
     int idleSeconds = 10;
     int idleSettleSeconds = 2;
-    std::string program;    // the tivrel program for the idle figure
+    bool hog = false;       // a busy loop on each processor while everything is measured
+    std::string program;    // the tivrel program measured
     std::string dumpFolder; // where each run's recorded events go, if anywhere
 };
 
@@ -43,11 +45,12 @@ public:
 
 private:
     void tivrelClicks(int delayMs, RowRuns& row, int round);
-    void xdotoolClicks(int delayMs, RowRuns& row, int round);
+    // A clicker that is a whole command (xdotool, the reference): its run is its life.
+    void commandClicks(const std::string& label, const std::string& tag,
+                       const std::vector<std::string>& command, int delayMs, RowRuns& row,
+                       int round);
     void stopAfterMove(StopRuns& runs, int round);
     void idle(IdleRuns& runs, int round);
-    bool startEngine(test::ChildProcess& engine, int delayMs, int amount,
-                     const std::string& resultPath, int limitMs, const std::string& logPath);
     void recordRow(RowRuns& row, const ClickFigures& figures, double cpuPerClickUs,
                    double peakRssMiB, const std::string& label, int round);
     // Presses received by the target window since the previous call.
@@ -61,7 +64,6 @@ private:
     ClickRecorder& m_recorder;
     test::RecorderWindow& m_target;
     test::OutsideInput m_input;
-    std::string m_self;
     bool m_failed = false;
     std::size_t m_targetPresses = 0;
 };
