@@ -25,8 +25,10 @@ namespace {
 
 const QString kValueTip = QStringLiteral("Click to enter value");
 
-QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text,
+                  const QRect& geometry) {
     auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
     label->setGeometry(geometry);
     return label;
 }
@@ -152,10 +154,11 @@ void Form1::createSpeedFrame() {
                             twipsRect(480, 1200, 1575, 255));
     Option1[1]->setChecked(true);
 
-    Label1[HoursRow] = makeLabel(Frame2, QStringLiteral("Hours"), twipsRect(1080, 1560, 1095, 255));
+    Label1[HoursRow] = makeLabel(Frame2, QStringLiteral("Label1_4"), QStringLiteral("Hours"),
+                                 twipsRect(1080, 1560, 1095, 255));
     HoursLbl = makeValueLabel(Frame2, QStringLiteral("HoursLbl"), QStringLiteral("0"), 1560);
-    Label1[SpeedRow] =
-        makeLabel(Frame2, QStringLiteral("th / Sec."), twipsRect(1080, 840, 1095, 255));
+    Label1[SpeedRow] = makeLabel(Frame2, QStringLiteral("Label1_3"), QStringLiteral("th / Sec."),
+                                 twipsRect(1080, 840, 1095, 255));
     SpeedLbl = makeValueLabel(Frame2, QStringLiteral("SpeedLbl"), QStringLiteral("100"), 840);
 
     Line1 = new QFrame(Frame2);
@@ -165,8 +168,8 @@ void Form1::createSpeedFrame() {
     Line1->setLineWidth(1);
     Line1->setGeometry(QRect(pixels(240), pixels(2400), pixels(3720 - 240), 1));
 
-    Label1[AmountRow] =
-        makeLabel(Frame2, QStringLiteral("Clicks"), twipsRect(1080, 2880, 1095, 255));
+    Label1[AmountRow] = makeLabel(Frame2, QStringLiteral("Label1_2"), QStringLiteral("Clicks"),
+                                  twipsRect(1080, 2880, 1095, 255));
     AmountLbl = makeValueLabel(Frame2, QStringLiteral("AmountLbl"), QStringLiteral("1"), 2880);
 
     TimeLbl = new ClickCountLabel(QStringLiteral("0"), Frame2);
@@ -175,7 +178,8 @@ void Form1::createSpeedFrame() {
     TimeLbl->setAlignment(Qt::AlignCenter);
     setTextColour(*TimeLbl, kDarkRedText);
 
-    Label2[0] = makeLabel(Frame2, QStringLiteral("Total Clicks:"), twipsRect(2160, 240, 1335, 255));
+    Label2[0] = makeLabel(Frame2, QStringLiteral("Label2_0"), QStringLiteral("Total Clicks:"),
+                          twipsRect(2160, 240, 1335, 255));
     Label2[0]->setAlignment(Qt::AlignCenter);
     QFont serif(QStringLiteral("MS Serif"));
     serif.setPointSizeF(9.75);
@@ -184,29 +188,38 @@ void Form1::createSpeedFrame() {
 
     SecLbl = makeValueLabel(Frame2, QStringLiteral("SecLbl"), QStringLiteral("0"), 2040);
     MinLbl = makeValueLabel(Frame2, QStringLiteral("MinLbl"), QStringLiteral("0"), 1800);
-    Label1[SecondsRow] =
-        makeLabel(Frame2, QStringLiteral("Seconds"), twipsRect(1080, 2040, 1095, 255));
-    Label1[MinutesRow] =
-        makeLabel(Frame2, QStringLiteral("Minutes"), twipsRect(1080, 1800, 1095, 255));
+    Label1[SecondsRow] = makeLabel(Frame2, QStringLiteral("Label1_1"), QStringLiteral("Seconds"),
+                                   twipsRect(1080, 2040, 1095, 255));
+    Label1[MinutesRow] = makeLabel(Frame2, QStringLiteral("Label1_0"), QStringLiteral("Minutes"),
+                                   twipsRect(1080, 1800, 1095, 255));
 }
 
 void Form1::createMenus() {
+    // Every item, separators too, carries its name as its object name.
+    const auto named = [](QAction* action, const char* name) {
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
     QMenuBar* bar = menuBar();
     optioinsmnu = bar->addMenu(QStringLiteral("&File"));
     optioinsmnu->setObjectName(QStringLiteral("optioinsmnu"));
-    Showmnu = optioinsmnu->addAction(QStringLiteral("Show"));
-    bar3 = optioinsmnu->addSeparator();
-    Startupatlogonmnu = optioinsmnu->addAction(QStringLiteral("Place shortcut in startup"));
-    bar5 = optioinsmnu->addSeparator();
-    AutoHideonstartupmnu = optioinsmnu->addAction(QStringLiteral("Hide on startup"));
-    bar6 = optioinsmnu->addSeparator();
-    Exitmnu = optioinsmnu->addAction(QStringLiteral("Exit"));
-    Helpmnu = bar->addAction(QStringLiteral("H&elp"));
-    Aboutmnu = bar->addAction(QStringLiteral("&About"));
-    Show2mnu = bar->addAction(QStringLiteral("&Hide"));
+    Showmnu = named(optioinsmnu->addAction(QStringLiteral("Show")), "Showmnu");
+    bar3 = named(optioinsmnu->addSeparator(), "bar3");
+    Startupatlogonmnu = named(optioinsmnu->addAction(QStringLiteral("Place shortcut in startup")),
+                              "Startupatlogonmnu");
+    bar5 = named(optioinsmnu->addSeparator(), "bar5");
+    AutoHideonstartupmnu =
+        named(optioinsmnu->addAction(QStringLiteral("Hide on startup")), "AutoHideonstartupmnu");
+    bar6 = named(optioinsmnu->addSeparator(), "bar6");
+    Exitmnu = named(optioinsmnu->addAction(QStringLiteral("Exit")), "Exitmnu");
+    Helpmnu = named(bar->addAction(QStringLiteral("H&elp")), "Helpmnu");
+    Aboutmnu = named(bar->addAction(QStringLiteral("&About")), "Aboutmnu");
+    Show2mnu = named(bar->addAction(QStringLiteral("&Hide")), "Show2mnu");
 }
 
 void Form1::createTimers() {
+    // The timers are no QObjects and have no names; the tests tell them apart by the order
+    // they are asked of the platform: Timer3, Timer2, Timer1.
     Timer3 = m_platform.newTickSource();
     Timer3->setInterval(15);
     Timer2 = m_platform.newTickSource();

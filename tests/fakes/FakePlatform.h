@@ -46,8 +46,15 @@ public:
 };
 
 // Every fake in one bundle, over the null platform: a service without a fake does nothing.
-// Tick sources are created in the order the window asks for them and kept in `timers`.
+// Tick sources are created in the order the window asks for them and kept in `timers`, click
+// timers in `clickTimers`.
 struct FakePlatform {
+    // The main window's timers, told apart by the order it asks for them: the mouse watch
+    // Timer3, the slow clock Timer2, then the click thread Timer1. One not made yet throws.
+    FakeClickTimer& timer1() const { return *clickTimers.at(0); }
+    FakeTickSource& timer2() const { return *timers.at(1); }
+    FakeTickSource& timer3() const { return *timers.at(0); }
+
     NullPlatform null;
     FakeMouse mouse;
     FakeDialogs dialogs;

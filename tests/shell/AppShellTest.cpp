@@ -31,9 +31,9 @@ TEST_F(AppShellTest, FirstRunAcceptsThenStartsHiddenWithTheIcon) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(fakes.trayIcon.shown);
     EXPECT_EQ(fakes.trayIcon.tip, "Tivrel");
-    EXPECT_EQ(form.AutoHideonstartupmnu->text(), "Show on startup");
-    EXPECT_TRUE(form.Showmnu->isVisible());
-    EXPECT_TRUE(form.bar3->isVisible());
+    EXPECT_EQ(item("AutoHideonstartupmnu")->text(), "Show on startup");
+    EXPECT_TRUE(item("Showmnu")->isVisible());
+    EXPECT_TRUE(item("bar3")->isVisible());
     EXPECT_EQ(fakes.stacking.calls, QStringList{"on:Form1"});
     EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
@@ -45,12 +45,12 @@ TEST_F(AppShellTest, StartUpStepsRunInOrder) {
     fakes.startupEntry.forThisUser = true;
     EXPECT_EQ(load(), std::nullopt);
     EXPECT_EQ(fakes.windowCommands.closeRemoved, QStringList{"Form1"});
-    EXPECT_FALSE(form.HScroll1[MinutesRow]->isEnabled());
-    EXPECT_FALSE(form.HScroll1[SecondsRow]->isEnabled());
-    EXPECT_FALSE(form.HScroll1[HoursRow]->isEnabled());
-    EXPECT_EQ(form.HScroll1[SpeedRow]->value(), 100);
-    EXPECT_EQ(form.AmountLbl->text(), "1");
-    EXPECT_EQ(form.Startupatlogonmnu->text(), "Remove shortcut from startup");
+    EXPECT_FALSE(control<QScrollBar>(form, "HScroll1", MinutesRow)->isEnabled());
+    EXPECT_FALSE(control<QScrollBar>(form, "HScroll1", SecondsRow)->isEnabled());
+    EXPECT_FALSE(control<QScrollBar>(form, "HScroll1", HoursRow)->isEnabled());
+    EXPECT_EQ(control<QScrollBar>(form, "HScroll1", SpeedRow)->value(), 100);
+    EXPECT_EQ(control<ValueLabel>(form, "AmountLbl")->text(), "1");
+    EXPECT_EQ(item("Startupatlogonmnu")->text(), "Remove shortcut from startup");
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(fakes.stacking.calls.last(), "on:Form1") << "the window goes on top last";
     EXPECT_TRUE(disclaimerTexts.isEmpty());
@@ -75,9 +75,9 @@ TEST_P(StartupVisibilityTest, AppliesTheStoredValue) {
         fakes.settings.values["Auto-Hide/Show"] = c.stored;
     ASSERT_EQ(load(), std::nullopt);
     EXPECT_EQ(form.isVisible(), c.visible);
-    EXPECT_EQ(form.AutoHideonstartupmnu->text(), c.caption);
-    EXPECT_EQ(form.Showmnu->isVisible(), c.showItem);
-    EXPECT_EQ(form.bar3->isVisible(), c.showItem);
+    EXPECT_EQ(item("AutoHideonstartupmnu")->text(), c.caption);
+    EXPECT_EQ(item("Showmnu")->isVisible(), c.showItem);
+    EXPECT_EQ(item("bar3")->isVisible(), c.showItem);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StartupVisibilityTest,
@@ -94,7 +94,7 @@ TEST_F(AppShellTest, WithoutANotificationAreaTheWindowStaysReachable) {
     fakes.trayIcon.available = false;
     ASSERT_EQ(load(), std::nullopt);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.Showmnu->isVisible());
+    EXPECT_FALSE(item("Showmnu")->isVisible());
     shell.Show2mnu_Click();
     EXPECT_TRUE(form.isVisible()) << "hiding would leave no way back";
     EXPECT_EQ(fakes.trayIcon.adds, 1) << "the icon is added and joins an area that appears later";
@@ -192,23 +192,23 @@ TEST_F(AppShellTest, HideAndShowToggleTheItemsTheBandAndTheCount) {
     accept();
     fakes.settings.values["Auto-Hide/Show"] = "1";
     ASSERT_EQ(load(), std::nullopt);
-    form.TimeLbl->setText("57");
+    clickCount()->setText("57");
     fakes.stacking.calls.clear();
 
     shell.Show2mnu_Click(); // "&Hide"
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(form.Showmnu->isVisible());
-    EXPECT_EQ(form.Showmnu->text(), "Show");
-    EXPECT_TRUE(form.bar3->isVisible());
-    EXPECT_EQ(form.TimeLbl->text(), "0");
+    EXPECT_TRUE(item("Showmnu")->isVisible());
+    EXPECT_EQ(item("Showmnu")->text(), "Show");
+    EXPECT_TRUE(item("bar3")->isVisible());
+    EXPECT_EQ(clickCount()->text(), "0");
     EXPECT_EQ(fakes.stacking.calls, QStringList{"off:Form1"});
 
-    form.TimeLbl->setText("9");
-    form.Showmnu->trigger(); // "Show" from the tray menu
+    clickCount()->setText("9");
+    item("Showmnu")->trigger(); // "Show" from the tray menu
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.Showmnu->isVisible());
-    EXPECT_FALSE(form.bar3->isVisible());
-    EXPECT_EQ(form.TimeLbl->text(), "0");
+    EXPECT_FALSE(item("Showmnu")->isVisible());
+    EXPECT_FALSE(item("bar3")->isVisible());
+    EXPECT_EQ(clickCount()->text(), "0");
     EXPECT_EQ(fakes.stacking.calls, (QStringList{"off:Form1", "on:Form1"}));
 }
 
@@ -227,10 +227,10 @@ TEST_P(AutoHideItemTest, FlipsTheSettingNotTheWindow) {
     fakes.settings.values["Auto-Hide/Show"] = c.stored;
     ASSERT_EQ(load(), std::nullopt);
     const bool visible = form.isVisible();
-    const QString before = form.AutoHideonstartupmnu->text();
-    form.AutoHideonstartupmnu->trigger();
+    const QString before = item("AutoHideonstartupmnu")->text();
+    item("AutoHideonstartupmnu")->trigger();
     EXPECT_EQ(stored("Auto-Hide/Show"), c.after);
-    EXPECT_EQ(form.AutoHideonstartupmnu->text(), c.caption ? QString(c.caption) : before);
+    EXPECT_EQ(item("AutoHideonstartupmnu")->text(), c.caption ? QString(c.caption) : before);
     EXPECT_EQ(form.isVisible(), visible);
 }
 
@@ -248,9 +248,9 @@ TEST_F(AppShellTest, UnusualStoredValueShowsAWindowThatHides) {
     fakes.settings.values["Auto-Hide/Show"] = "2";
     ASSERT_EQ(load(), std::nullopt);
     ASSERT_TRUE(form.isVisible());
-    form.Show2mnu->trigger();
+    item("Show2mnu")->trigger();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(form.Showmnu->isVisible());
+    EXPECT_TRUE(item("Showmnu")->isVisible());
 }
 
 // Hide and Show during a run leave the count to the run, so the amount stops it exactly.
@@ -258,31 +258,31 @@ TEST_F(AppShellTest, HideAndShowDuringARunKeepTheCountAndTheAmount) {
     accept();
     fakes.settings.values["Auto-Hide/Show"] = "1";
     ASSERT_EQ(load(), std::nullopt);
-    form.Check1->click();
-    form.HScroll1[AmountRow]->setValue(20);
-    form.Command1->click();
-    auto& timer1 = static_cast<FakeClickTimer&>(*form.Timer1);
+    control<QCheckBox>(form, "Check1")->click();
+    control<QScrollBar>(form, "HScroll1", AmountRow)->setValue(20);
+    control<QPushButton>(form, "Command1")->click();
+    auto& timer1 = fakes.timer1();
     for (int i = 0; i < 30 && timer1.isEnabled(); ++i) {
         if (i == 8)
-            form.Show2mnu->trigger(); // "&Hide"
+            item("Show2mnu")->trigger(); // "&Hide"
         if (i == 12)
-            form.Showmnu->trigger();
+            item("Showmnu")->trigger();
         timer1.tick();
     }
     EXPECT_EQ(fakes.mouse.events.size(), 40u) << "20 clicks, a press and a release each";
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("Total Clicks:\t20\r\n"));
-    EXPECT_EQ(form.TimeLbl->text(), "20");
-    form.Show2mnu->trigger(); // idle again: hiding resets the count shown
-    EXPECT_EQ(form.TimeLbl->text(), "0");
+    EXPECT_EQ(clickCount()->text(), "20");
+    item("Show2mnu")->trigger(); // idle again: hiding resets the count shown
+    EXPECT_EQ(clickCount()->text(), "0");
 }
 
 TEST_F(AppShellTest, AutoHideItemReportsAnUnwritableStore) {
     accept();
     ASSERT_EQ(load(), std::nullopt);
     fakes.settings.failWrites = true;
-    form.AutoHideonstartupmnu->trigger();
-    EXPECT_EQ(form.AutoHideonstartupmnu->text(), "Show on startup");
+    item("AutoHideonstartupmnu")->trigger();
+    EXPECT_EQ(item("AutoHideonstartupmnu")->text(), "Show on startup");
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("Tivrel.ini"));
 }
@@ -291,7 +291,7 @@ TEST_F(AppShellTest, ExitAnsweredNoKeepsRunning) {
     accept();
     ASSERT_EQ(load(), std::nullopt);
     fakes.dialogs.yesNoAnswers = {MessageAnswer::No};
-    form.Exitmnu->trigger();
+    item("Exitmnu")->trigger();
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     const ShownMessage& m = fakes.dialogs.messages[0];
     EXPECT_EQ(m.prompt, "Are you sure you want to close the program ?");
@@ -308,7 +308,7 @@ TEST_F(AppShellTest, ExitAnsweredYesCleansUpAndQuits) {
     ASSERT_EQ(load(), std::nullopt);
     fakes.stacking.calls.clear();
     fakes.dialogs.yesNoAnswers = {MessageAnswer::Yes};
-    form.Exitmnu->trigger();
+    item("Exitmnu")->trigger();
     EXPECT_EQ(quits, std::vector<int>{0});
     EXPECT_FALSE(fakes.trayIcon.shown);
     EXPECT_EQ(fakes.trayIcon.removes, 1);
@@ -355,12 +355,12 @@ TEST_F(AppShellTest, TerminationDuringARunStopsTheTimers) {
     accept();
     fakes.settings.values["Auto-Hide/Show"] = "1";
     ASSERT_EQ(load(), std::nullopt);
-    form.Command1->click();
-    ASSERT_TRUE(form.Timer1->isRunning());
+    control<QPushButton>(form, "Command1")->click();
+    ASSERT_TRUE(fakes.timer1().isRunning());
     fakes.termination.terminate();
     EXPECT_EQ(quits, std::vector<int>{0});
-    EXPECT_FALSE(form.Timer1->isRunning());
-    EXPECT_FALSE(form.Timer3->isEnabled());
+    EXPECT_FALSE(fakes.timer1().isRunning());
+    EXPECT_FALSE(fakes.timer3().isEnabled());
 }
 
 TEST_F(AppShellTest, TerminationAtTheNoticeEndsTheProgram) {

@@ -28,12 +28,12 @@ TEST_P(MinimizeToTrayTest, HidesToTheTrayOrComesBack) {
 
     EXPECT_FALSE(form.isMinimized()) << "a later show would bring the window back as an icon";
     EXPECT_EQ(form.isVisible(), !c.hidden);
-    EXPECT_EQ(form.Showmnu->isVisible(), c.hidden);
-    EXPECT_EQ(form.bar3->isVisible(), c.hidden);
+    EXPECT_EQ(item("Showmnu")->isVisible(), c.hidden);
+    EXPECT_EQ(item("bar3")->isVisible(), c.hidden);
     EXPECT_EQ(fakes.stacking.calls, c.placement);
 
     if (c.hidden) {
-        form.Showmnu->trigger();
+        item("Showmnu")->trigger();
         EXPECT_TRUE(form.isVisible());
         EXPECT_FALSE(form.isMinimized());
         EXPECT_EQ(fakes.stacking.calls.last(), "on:Form1");

@@ -5,6 +5,7 @@
 #include "fakes/FakePlatform.h"
 #include "shell/AppShell.h"
 #include "shell/Form3.h"
+#include "support/Controls.h"
 #include "ui/Form1.h"
 #include "ui/Form1ShellView.h"
 
@@ -33,9 +34,13 @@ protected:
     std::optional<int> load() { return shell.Form_Load(); }
     void accept() { fakes.settings.values["EULA/TrialRead"] = "ACCEPTED"; }
     QString stored(const char* key) const { return fakes.settings.values.value(key); }
+    // A menu item of the window, by its name: "Showmnu", "bar3", ...
+    QAction* item(const char* name) const { return control<QAction>(form, name); }
+    ClickCountLabel* clickCount() const { return control<ClickCountLabel>(form, "TimeLbl"); }
 
     FakePlatform fakes;
     Form1 form{fakes.platform};
+    QMenu* const fileMenu = control<QMenu>(form, "optioinsmnu");
     std::function<void(Form3&)> onDisclaimer = [](Form3& f) { f.Command2->click(); };
     QStringList disclaimerTexts;
     int popups = 0;
@@ -49,7 +54,7 @@ protected:
                            },
                            [this](Form2& f) { onInformation(f); },
                            [this](QMenu& menu) {
-                               EXPECT_EQ(&menu, form.optioinsmnu);
+                               EXPECT_EQ(&menu, fileMenu);
                                ++popups;
                            },
                            [this](int code) { quits.push_back(code); }}};

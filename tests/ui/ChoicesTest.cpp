@@ -22,10 +22,6 @@ QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::WindowText);
 }
 
-FakeTickSource& fakeTimer(TickSource& timer) {
-    return dynamic_cast<FakeTickSource&>(timer);
-}
-
 // What a delay choice must leave alone.
 struct Untouched {
     std::array<int, kValueRows> values{};
@@ -38,13 +34,13 @@ struct Untouched {
     static Untouched of(const Form1& form) {
         Untouched u;
         for (int row = 0; row < kValueRows; ++row) {
-            u.values[row] = form.HScroll1[row]->value();
+            u.values[row] = control<QScrollBar>(form, "HScroll1", row)->value();
             u.texts[row] = form.valueLabel(row)->text();
-            u.captionsEnabled[row] = form.Label1[row]->isEnabled();
+            u.captionsEnabled[row] = control<QLabel>(form, "Label1", row)->isEnabled();
         }
-        u.amountChecked = form.Check1->isChecked();
-        u.amountBarEnabled = form.HScroll1[AmountRow]->isEnabled();
-        u.amountLabelEnabled = form.AmountLbl->isEnabled();
+        u.amountChecked = control<QCheckBox>(form, "Check1")->isChecked();
+        u.amountBarEnabled = control<QScrollBar>(form, "HScroll1", AmountRow)->isEnabled();
+        u.amountLabelEnabled = control<ValueLabel>(form, "AmountLbl")->isEnabled();
         return u;
     }
     bool operator==(const Untouched&) const = default;
@@ -77,49 +73,50 @@ class DelayChoiceTest : public Form1ParamTest<DelayChoice> {
 protected:
     // Chooses the other mode first, so that the choice under test is a change.
     void chooseOtherMode() {
-        const DelayChoice& choice = GetParam();
-        form.Option1[1 - choice.option]->click();
-        ASSERT_TRUE(form.Option1[1 - choice.option]->isChecked());
+        QRadioButton* const other = control<QRadioButton>(form, "Option1", 1 - GetParam().option);
+        other->click();
+        ASSERT_TRUE(other->isChecked());
     }
+
+    QRadioButton* chosenMode() const {
+        return control<QRadioButton>(form, "Option1", GetParam().option);
+    }
+    QRadioButton* otherMode() const {
+        return control<QRadioButton>(form, "Option1", 1 - GetParam().option);
+    }
+    ClickCountLabel* clickCount() const { return control<ClickCountLabel>(form, "TimeLbl"); }
 };
 
 TEST_P(DelayChoiceTest, EnablesItsRowsAndResetsTheClickCount) {
     const DelayChoice& choice = GetParam();
     if (choice.amountOn)
-        form.Check1->click();
+        control<QCheckBox>(form, "Check1")->click();
     chooseOtherMode();
     for (const auto& [row, value] :
          {std::pair{MinutesRow, 7}, std::pair{SecondsRow, 12}, std::pair{AmountRow, 30},
           std::pair{SpeedRow, 250}, std::pair{HoursRow, 2}})
-        form.HScroll1[row]->setValue(value);
-    form.TimeLbl->setText(QStringLiteral("42"));
+        control<QScrollBar>(form, "HScroll1", row)->setValue(value);
+    clickCount()->setText(QStringLiteral("42"));
     const Untouched before = Untouched::of(form);
 
-    form.Option1[choice.option]->click();
+    chosenMode()->click();
 
     const bool slow = choice.option == 0;
-    EXPECT_TRUE(form.Option1[choice.option]->isChecked());
-    EXPECT_FALSE(form.Option1[1 - choice.option]->isChecked());
+    EXPECT_TRUE(chosenMode()->isChecked());
+    EXPECT_FALSE(otherMode()->isChecked());
     struct Expected {
         const char* name;
-        QWidget* widget;
         bool enabled;
     };
     const Expected expected[] = {
-        {"HScroll1_0", form.HScroll1[MinutesRow], slow},
-        {"HScroll1_1", form.HScroll1[SecondsRow], slow},
-        {"HScroll1_4", form.HScroll1[HoursRow], slow},
-        {"HoursLbl", form.HoursLbl, slow},
-        {"MinLbl", form.MinLbl, slow},
-        {"SecLbl", form.SecLbl, slow},
-        {"HScroll1_3", form.HScroll1[SpeedRow], !slow},
-        {"SpeedLbl", form.SpeedLbl, !slow},
+        {"HScroll1_0", slow}, {"HScroll1_1", slow}, {"HScroll1_4", slow},  {"HoursLbl", slow},
+        {"MinLbl", slow},     {"SecLbl", slow},     {"HScroll1_3", !slow}, {"SpeedLbl", !slow},
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.name);
-        EXPECT_EQ(e.widget->isEnabled(), e.enabled);
+        EXPECT_EQ(control<QWidget>(form, e.name)->isEnabled(), e.enabled);
     }
-    EXPECT_EQ(form.TimeLbl->text(), QStringLiteral("0"));
+    EXPECT_EQ(clickCount()->text(), QStringLiteral("0"));
     EXPECT_EQ(Untouched::of(form), before);
     EXPECT_TRUE(fake.dialogs.messages.empty());
     EXPECT_TRUE(fake.dialogs.inputs.empty());
@@ -128,23 +125,24 @@ TEST_P(DelayChoiceTest, EnablesItsRowsAndResetsTheClickCount) {
 TEST_P(DelayChoiceTest, RunningRunKeepsGoingWithItsCount) {
     const DelayChoice& choice = GetParam();
     if (choice.amountOn) {
-        form.Check1->click();
-        form.HScroll1[AmountRow]->setValue(500); // far from reached
+        control<QCheckBox>(form, "Check1")->click();
+        control<QScrollBar>(form, "HScroll1", AmountRow)->setValue(500); // far from reached
     }
     chooseOtherMode();
-    form.HScroll1[SecondsRow]->setValue(1); // a slow run needs some time to wait
-    form.Command1->click();
+    // A slow run needs some time to wait.
+    control<QScrollBar>(form, "HScroll1", SecondsRow)->setValue(1);
+    control<QPushButton>(form, "Command1")->click();
     ASSERT_TRUE(running());
     // Some clicks, so that the count is not already 0.
     const bool fastRun = choice.option == 0; // the run was started in the other mode
     if (fastRun) {
         for (int i = 0; i < 3; ++i)
-            ASSERT_TRUE(static_cast<FakeClickTimer&>(*form.Timer1).tick());
-        ASSERT_TRUE(fakeTimer(*form.Timer3).tick()); // the watch's look shows the count
+            ASSERT_TRUE(fake.timer1().tick());
+        ASSERT_TRUE(fake.timer3().tick()); // the watch's look shows the count
     } else {
-        ASSERT_TRUE(fakeTimer(*form.Timer2).tick()); // one second, one slow click
+        ASSERT_TRUE(fake.timer2().tick()); // one second, one slow click
     }
-    ASSERT_NE(form.TimeLbl->text(), QStringLiteral("0"));
+    ASSERT_NE(clickCount()->text(), QStringLiteral("0"));
     const std::size_t mouseEvents = fake.mouse.events.size();
     struct TimerState {
         bool enabled;
@@ -155,12 +153,12 @@ TEST_P(DelayChoiceTest, RunningRunKeepsGoingWithItsCount) {
     for (const FakeTickSource* timer : fake.timers)
         timersBefore.push_back({timer->isEnabled(), timer->interval(), timer->enableCount});
 
-    const QString countBefore = form.TimeLbl->text();
-    form.Option1[choice.option]->click();
+    const QString countBefore = clickCount()->text();
+    chosenMode()->click();
 
     // During a run only the run sets the count: it is what the amount is measured against.
-    EXPECT_EQ(form.TimeLbl->text(), countBefore);
-    EXPECT_TRUE(running()) << form.Command1->text().toStdString();
+    EXPECT_EQ(clickCount()->text(), countBefore);
+    EXPECT_TRUE(running()) << control<QPushButton>(form, "Command1")->text().toStdString();
     for (std::size_t i = 0; i < fake.timers.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(fake.timers[i]->isEnabled(), timersBefore[i].enabled);
@@ -181,24 +179,25 @@ class ButtonChoiceTest : public Form1ParamTest<int> {};
 
 TEST_P(ButtonChoiceTest, OnlyTheChosenButtonIsBlue) {
     const int chosen = GetParam();
+    const std::vector<QRadioButton*> buttons = controls<QRadioButton>(form, "Option2", 3);
     const QColor ordinary = textColour(std::make_unique<QRadioButton>().get());
     ASSERT_NE(ordinary, kBlue);
     // Another button first, so that the blue has to move.
-    form.Option2[(chosen + 1) % 3]->click();
+    buttons[(chosen + 1) % 3]->click();
 
-    form.Option2[chosen]->click();
+    buttons[chosen]->click();
 
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(form.Option2[i]->isChecked(), i == chosen);
+        EXPECT_EQ(buttons[i]->isChecked(), i == chosen);
         if (i == chosen) {
-            EXPECT_EQ(textColour(form.Option2[i]), kBlue);
+            EXPECT_EQ(textColour(buttons[i]), kBlue);
         } else {
-            EXPECT_EQ(textColour(form.Option2[i]), ordinary);
+            EXPECT_EQ(textColour(buttons[i]), ordinary);
         }
     }
     // The delay mode is a separate group.
-    EXPECT_TRUE(form.Option1[1]->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(form, "Option1", 1)->isChecked());
 }
 
 constexpr std::array<const char*, 3> kButtonNames{"Left", "Right", "Middle"};
@@ -210,26 +209,29 @@ INSTANTIATE_TEST_SUITE_P(Choices, ButtonChoiceTest, ::testing::Values(0, 1, 2),
 // Amount
 
 TEST_F(Form1Test, AmountCheckBoxSwitchesTheAmountRowAndKeepsItsValue) {
-    form.Check1->click();
-    ASSERT_TRUE(form.Check1->isChecked());
-    EXPECT_TRUE(form.HScroll1[AmountRow]->isEnabled());
-    EXPECT_TRUE(form.AmountLbl->isEnabled());
-    form.HScroll1[AmountRow]->setValue(250);
+    auto* const amount = control<QCheckBox>(form, "Check1");
+    auto* const bar = control<QScrollBar>(form, "HScroll1", AmountRow);
+    auto* const label = control<ValueLabel>(form, "AmountLbl");
+    amount->click();
+    ASSERT_TRUE(amount->isChecked());
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_TRUE(label->isEnabled());
+    bar->setValue(250);
 
-    form.Check1->click();
-    ASSERT_FALSE(form.Check1->isChecked());
-    EXPECT_FALSE(form.HScroll1[AmountRow]->isEnabled());
-    EXPECT_FALSE(form.AmountLbl->isEnabled());
-    EXPECT_EQ(form.HScroll1[AmountRow]->value(), 250);
-    EXPECT_EQ(form.AmountLbl->text(), QStringLiteral("250"));
+    amount->click();
+    ASSERT_FALSE(amount->isChecked());
+    EXPECT_FALSE(bar->isEnabled());
+    EXPECT_FALSE(label->isEnabled());
+    EXPECT_EQ(bar->value(), 250);
+    EXPECT_EQ(label->text(), QStringLiteral("250"));
 
-    form.Check1->click();
-    EXPECT_TRUE(form.HScroll1[AmountRow]->isEnabled());
-    EXPECT_TRUE(form.AmountLbl->isEnabled());
-    EXPECT_EQ(form.HScroll1[AmountRow]->value(), 250);
+    amount->click();
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_TRUE(label->isEnabled());
+    EXPECT_EQ(bar->value(), 250);
     // The delay rows are not the check box's business.
-    EXPECT_TRUE(form.SpeedLbl->isEnabled());
-    EXPECT_FALSE(form.MinLbl->isEnabled());
+    EXPECT_TRUE(control<ValueLabel>(form, "SpeedLbl")->isEnabled());
+    EXPECT_FALSE(control<ValueLabel>(form, "MinLbl")->isEnabled());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -253,9 +255,9 @@ class IdleLabelTest : public Form1ParamTest<IdleLabels> {};
 
 TEST_P(IdleLabelTest, OpenNoInputBox) {
     const IdleLabels& idle = GetParam();
-    form.Option1[idle.slowDelay ? 0 : 1]->click();
+    control<QRadioButton>(form, "Option1", idle.slowDelay ? 0 : 1)->click();
     if (idle.amountOn)
-        form.Check1->click();
+        control<QCheckBox>(form, "Check1")->click();
     form.show();
 
     for (const int row : idle.idleRows) {
@@ -297,7 +299,7 @@ class ScrollMoveTest : public Form1ParamTest<std::tuple<int, ScrollMove>> {};
 
 TEST_P(ScrollMoveTest, LabelFollowsTheScrollBar) {
     const auto& [row, move] = GetParam();
-    QScrollBar* bar = form.HScroll1[row];
+    QScrollBar* bar = control<QScrollBar>(form, "HScroll1", row);
     bar->setValue(kMiddleValues[row]);
 
     bar->triggerAction(move.action);
@@ -316,16 +318,18 @@ INSTANTIATE_TEST_SUITE_P(Choices, ScrollMoveTest,
                          });
 
 TEST_F(Form1Test, SpeedArrowFromStartReadsOneMore) {
-    ASSERT_EQ(form.SpeedLbl->text(), QStringLiteral("100"));
-    form.HScroll1[SpeedRow]->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(form.SpeedLbl->text(), QStringLiteral("101"));
+    auto* const speed = control<ValueLabel>(form, "SpeedLbl");
+    ASSERT_EQ(speed->text(), QStringLiteral("100"));
+    control<QScrollBar>(form, "HScroll1", SpeedRow)
+        ->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(speed->text(), QStringLiteral("101"));
 }
 
 class ThumbDragTest : public Form1ParamTest<int> {};
 
 TEST_P(ThumbDragTest, LabelWaitsForTheRelease) {
     const int row = GetParam();
-    QScrollBar* bar = form.HScroll1[row];
+    QScrollBar* bar = control<QScrollBar>(form, "HScroll1", row);
     bar->setValue(kMiddleValues[row]);
     const QString before = form.valueLabel(row)->text();
 

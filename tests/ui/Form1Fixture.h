@@ -1,10 +1,13 @@
 #pragma once
 
 // A main window on the fakes, and the few ways the window tests drive it: keys, mouse
-// clicks and activation, sent through the application as the system would deliver them.
+// clicks and activation, sent through the application as the system would deliver them. The
+// controls are found by name (support/Controls.h), the timers through the fake platform that
+// made them (`fake.timer1()`, ...).
 
 #include "engine/ClickRun.h"
 #include "fakes/FakePlatform.h"
+#include "support/Controls.h"
 #include "ui/Form1.h"
 #include "ui/ValueLabel.h"
 
@@ -84,7 +87,9 @@ protected:
         return waitUntil([this] { return QApplication::activeWindow() == &form; });
     }
 
-    bool running() const { return form.Command1->text() == ClickRun::kStopCaption; }
+    bool running() const {
+        return control<QPushButton>(form, "Command1")->text() == ClickRun::kStopCaption;
+    }
 
     ScopedDefaultLocale locale{QLocale::c()};
     FakePlatform fake;

@@ -31,7 +31,7 @@ const Row kRows[] = {
 
 // Puts a row at `value` the way the user would, with the scroll bar.
 void setRow(Form1& form, int row, int value) {
-    form.HScroll1[row]->setValue(value);
+    control<QScrollBar>(form, "HScroll1", row)->setValue(value);
     ASSERT_EQ(form.valueLabel(row)->text(), QString::number(value));
 }
 
@@ -60,7 +60,7 @@ TEST_P(ValueRowTest, BlankOrCancelledAnswerShowsAndChangesNothing) {
     EXPECT_EQ(fake.dialogs.inputs.size(), 3u);
     EXPECT_TRUE(fake.dialogs.messages.empty());
     EXPECT_TRUE(fake.stacking.calls.isEmpty());
-    EXPECT_EQ(form.HScroll1[row.row]->value(), row.start);
+    EXPECT_EQ(control<QScrollBar>(form, "HScroll1", row.row)->value(), row.start);
     EXPECT_EQ(form.valueLabel(row.row)->text(), QString::number(row.start));
 }
 
@@ -117,7 +117,7 @@ TEST_P(AnswerTest, IsTakenOrRefusedWithOneMessage) {
     if (answer.accepted) {
         EXPECT_TRUE(fake.dialogs.messages.empty());
         EXPECT_TRUE(fake.stacking.calls.isEmpty());
-        EXPECT_EQ(form.HScroll1[row]->value(), answer.text.toInt());
+        EXPECT_EQ(control<QScrollBar>(form, "HScroll1", row)->value(), answer.text.toInt());
         EXPECT_EQ(form.valueLabel(row)->text(), answer.text);
         return;
     }
@@ -131,7 +131,7 @@ TEST_P(AnswerTest, IsTakenOrRefusedWithOneMessage) {
     EXPECT_EQ(stackingWhileShown, QStringList{QStringLiteral("off:Form1")});
     EXPECT_EQ(fake.stacking.calls,
               (QStringList{QStringLiteral("off:Form1"), QStringLiteral("on:Form1")}));
-    EXPECT_EQ(form.HScroll1[row]->value(), answer.row.start);
+    EXPECT_EQ(control<QScrollBar>(form, "HScroll1", row)->value(), answer.row.start);
     EXPECT_EQ(form.valueLabel(row)->text(), QString::number(answer.row.start));
 }
 
@@ -174,7 +174,7 @@ TEST_P(ReadingTest, TakesTheNumberTyped) {
     form.valueLabelClick(reading.row);
 
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(form.HScroll1[reading.row]->value(), reading.value);
+    EXPECT_EQ(control<QScrollBar>(form, "HScroll1", reading.row)->value(), reading.value);
     EXPECT_EQ(form.valueLabel(reading.row)->text(), QString::fromUtf8(reading.label));
 }
 
@@ -206,9 +206,9 @@ class LabelClickTest : public Form1ParamTest<ClickedLabel> {};
 TEST_P(LabelClickTest, OpensTheInputBoxForItsRow) {
     const ClickedLabel& clicked = GetParam();
     if (clicked.slowDelay)
-        form.Option1[0]->click();
+        control<QRadioButton>(form, "Option1", 0)->click();
     if (clicked.amountOn)
-        form.Check1->click();
+        control<QCheckBox>(form, "Check1")->click();
     ValueLabel* label = form.valueLabel(clicked.row);
     ASSERT_TRUE(label->isEnabled());
     form.show();
@@ -218,7 +218,8 @@ TEST_P(LabelClickTest, OpensTheInputBoxForItsRow) {
 
     ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
     EXPECT_EQ(fake.dialogs.inputs[0].prompt, QString::fromUtf8(clicked.prompt));
-    EXPECT_EQ(form.HScroll1[clicked.row]->value(), QString::fromUtf8(clicked.typed).toInt());
+    EXPECT_EQ(control<QScrollBar>(form, "HScroll1", clicked.row)->value(),
+              QString::fromUtf8(clicked.typed).toInt());
     EXPECT_EQ(label->text(), QString::fromUtf8(clicked.typed));
 }
 

@@ -14,6 +14,7 @@
 #include "platform/qt/QtTickSource.h"
 #include "platform/qt/QtWindowStacking.h"
 #include "platform/x11/X11Mouse.h"
+#include "support/Controls.h"
 #include "ui/Form1.h"
 #include "ui/ValueLabel.h"
 
@@ -85,22 +86,38 @@ protected:
         input.releaseButtons();
 
         // Real mouse, timers, clock and stacking; the rest of the system is scripted, the
-        // message boxes above all, which would otherwise wait for a user.
+        // message boxes above all, which would otherwise wait for a user. The timers handed
+        // to the window are kept, in the order it asks for them.
         platform = std::make_unique<Platform>(fakes.platform.with({
             .mouse = mouse.get(),
             .timeOfDay = &timeOfDay,
             .stacking = &stacking,
-            .newTickSource = [] { return std::make_unique<QtTickSource>(); },
-            .newClickTimer = [] { return std::make_unique<DeadlineClickTimer>(); },
+            .newTickSource =
+                [this] {
+                    auto timer = std::make_unique<QtTickSource>();
+                    tickSources.push_back(timer.get());
+                    return timer;
+                },
+            .newClickTimer =
+                [this] {
+                    auto timer = std::make_unique<DeadlineClickTimer>();
+                    clickTimers.push_back(timer.get());
+                    return timer;
+                },
         }));
         form = std::make_unique<Form1>(*platform);
         form->setStartingValues();
+        ASSERT_EQ(tickSources.size(), 2u);
+        ASSERT_EQ(clickTimers.size(), 1u);
+        ASSERT_EQ(timer3().interval(), 15) << "not the mouse watch";
+        ASSERT_EQ(timer2().interval(), 1000) << "not the slow clock";
+        startButton = control<QPushButton>(*form, "Command1");
         // A real message box runs its own event loop: a timer still on would click, or
         // stop the run a second time, behind it.
         dialogs.whileMessageShown = [this](const ShownMessage&) {
             timerOnWhileMessageShown =
-                form->Timer1->isRunning() || form->Timer2->isEnabled() || form->Timer3->isEnabled();
-            captionWhileMessageShown = form->Command1->text();
+                timer1().isRunning() || timer2().isEnabled() || timer3().isEnabled();
+            captionWhileMessageShown = startButton->text();
         };
         form->show();
         ASSERT_TRUE(activate()) << "the main window never became the active window";
@@ -108,8 +125,8 @@ protected:
         ASSERT_FALSE(form->frameGeometry().intersects(kTargetPlace));
         ASSERT_FALSE(form->frameGeometry().intersects(kElsewherePlace));
 
-        form->HScroll1[SpeedRow]->setValue(20);
-        ASSERT_EQ(form->SpeedLbl->text(), QStringLiteral("20"));
+        control<QScrollBar>(*form, "HScroll1", SpeedRow)->setValue(20);
+        ASSERT_EQ(control<ValueLabel>(*form, "SpeedLbl")->text(), QStringLiteral("20"));
         input.movePointer(targetPoint());
         // A release of a button left held may have gone to a recorder.
         target.forget();
@@ -118,9 +135,9 @@ protected:
 
     void TearDown() override {
         // A failed test may leave a run going; its clicks must not reach the next test.
-        if (form) {
-            form->Timer1->stop();
-            for (TickSource* timer : {form->Timer2.get(), form->Timer3.get()})
+        if (form && clickTimers.size() == 1 && tickSources.size() == 2) {
+            timer1().stop();
+            for (TickSource* timer : tickSources)
                 timer->setEnabled(false);
         }
     }
@@ -140,7 +157,12 @@ protected:
         ASSERT_TRUE(input.tapKey("Return"));
     }
 
-    bool running() const { return form->Command1->text() == ClickRun::kStopCaption; }
+    bool running() const { return startButton->text() == ClickRun::kStopCaption; }
+
+    // The window's timers, told apart by the order it asks for them: Timer3, Timer2, Timer1.
+    ClickTimer& timer1() const { return *clickTimers.at(0); }
+    TickSource& timer2() const { return *tickSources.at(1); }
+    TickSource& timer3() const { return *tickSources.at(0); }
 
     bool waitForMessage() {
         return spinUntil([this] { return !dialogs.messages.empty(); }, 30s);
@@ -184,10 +206,10 @@ protected:
 
     void expectStoppedWindow() {
         EXPECT_FALSE(timerOnWhileMessageShown);
-        EXPECT_FALSE(form->Timer1->isRunning());
-        EXPECT_FALSE(form->Timer2->isEnabled());
-        EXPECT_FALSE(form->Timer3->isEnabled());
-        EXPECT_EQ(form->Command1->text(), ClickRun::kStartCaption);
+        EXPECT_FALSE(timer1().isRunning());
+        EXPECT_FALSE(timer2().isEnabled());
+        EXPECT_FALSE(timer3().isEnabled());
+        EXPECT_EQ(startButton->text(), ClickRun::kStartCaption);
     }
 
     std::unique_ptr<X11Mouse> mouse;
@@ -199,17 +221,21 @@ protected:
     RecorderWindow target{kTargetPlace};
     RecorderWindow elsewhere{kElsewherePlace};
     OutsideInput input;
+    std::vector<TickSource*> tickSources;
+    std::vector<ClickTimer*> clickTimers;
     std::unique_ptr<Form1> form; // last, so it goes first
+    QPushButton* startButton = nullptr;
     bool timerOnWhileMessageShown = true;
     QString captionWhileMessageShown;
 };
 
 TEST_F(Form1Run, AmountOfRightClicksThenStops) {
-    form->Option2[1]->setChecked(true); // Right
-    form->Check1->click();
-    ASSERT_TRUE(form->HScroll1[AmountRow]->isEnabled());
-    form->HScroll1[AmountRow]->setValue(5);
-    ASSERT_EQ(form->AmountLbl->text(), QStringLiteral("5"));
+    control<QRadioButton>(*form, "Option2", 1)->setChecked(true); // Right
+    control<QCheckBox>(*form, "Check1")->click();
+    QScrollBar* const amount = control<QScrollBar>(*form, "HScroll1", AmountRow);
+    ASSERT_TRUE(amount->isEnabled());
+    amount->setValue(5);
+    ASSERT_EQ(control<ValueLabel>(*form, "AmountLbl")->text(), QStringLiteral("5"));
 
     ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForMessage()) << "the run never ended";
@@ -228,7 +254,7 @@ TEST_F(Form1Run, AmountOfRightClicksThenStops) {
     EXPECT_EQ(clicks.size(), 10u) << "5 presses and 5 releases";
     expectClicksOf(clicks, 3, targetPoint());
     EXPECT_TRUE(elsewhere.events().empty());
-    EXPECT_EQ(form->TimeLbl->text(), QStringLiteral("5"));
+    EXPECT_EQ(control<ClickCountLabel>(*form, "TimeLbl")->text(), QStringLiteral("5"));
     expectStoppedWindow();
 }
 
@@ -248,14 +274,15 @@ const PointerMoveCase kPointerMoves[] = {
 class Form1PointerMove : public Form1Run, public ::testing::WithParamInterface<PointerMoveCase> {};
 
 TEST_P(Form1PointerMove, StopsTheRunBeforeAnyClickLandsWhereThePointerWent) {
-    ASSERT_TRUE(form->Option2[0]->isChecked()); // Left
-    ASSERT_FALSE(form->Check1->isChecked());    // no amount: runs until stopped
+    ASSERT_TRUE(control<QRadioButton>(*form, "Option2", 0)->isChecked()); // Left
+    // No amount: the run goes on until it is stopped.
+    ASSERT_FALSE(control<QCheckBox>(*form, "Check1")->isChecked());
 
     ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForPresses(3)) << "the run did not click";
     ASSERT_TRUE(dialogs.messages.empty()) << qPrintable(dialogs.messages.front().prompt);
     if (GetParam().watchHeldOff)
-        form->Timer3->setEnabled(false);
+        timer3().setEnabled(false);
     input.movePointer(elsewherePoint());
     ASSERT_TRUE(waitForMessage()) << "moving the pointer did not stop the run";
     ASSERT_NO_FATAL_FAILURE(clickEndMark(elsewhere, RightButton, 3));
@@ -278,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(Form1Run, Form1PointerMove, ::testing::ValuesIn(kPointe
                          });
 
 TEST_F(Form1Run, EnterDuringARunStopsIt) {
-    form->Option2[2]->setChecked(true); // Middle
+    control<QRadioButton>(*form, "Option2", 2)->setChecked(true); // Middle
 
     ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForPresses(3)) << "the run did not click";

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "shell/AppShell.h"
+#include "support/Controls.h"
 #include "ui/Form1.h"
 #include "ui/Form1ShellView.h"
 
@@ -127,7 +128,7 @@ TEST_P(ShellTrayIconClick, OpensTheFileMenuOnLeftAndRightOnly) {
 
     ASSERT_EQ(popups.size(), GetParam().opensMenu ? 1u : 0u);
     if (!popups.empty()) {
-        EXPECT_EQ(popups.front(), form->optioinsmnu);
+        EXPECT_EQ(popups.front(), control<QMenu>(*form, "optioinsmnu"));
     }
 }
 
