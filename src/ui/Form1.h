@@ -60,7 +60,17 @@ public:
     ClickRun& engine() { return *m_run; }
     ValueLabel* valueLabel(int row) const;
 
-    // The controls, by the names the rest of the program knows them by.
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The views the run and the shell see the window through work on the controls directly.
+    friend class Form1RunView;
+    friend class Form1ShellView;
+
+    // The controls, by the names the rest of the program knows them by. Each widget, menu and
+    // menu item has its name as its object name too (an array's elements "HScroll1_0", ...),
+    // which is how the tests and the picture generator find them.
     QGroupBox* Frame1 = nullptr;     // "Button Configuration"
     QGroupBox* Frame2 = nullptr;     // "Speed"
     QGroupBox* Frame3 = nullptr;     // holds the start button
@@ -94,10 +104,6 @@ public:
     QAction* Aboutmnu = nullptr;             // "&About" on the menu bar
     QAction* Show2mnu = nullptr;             // "&Hide" on the menu bar
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void createWindow();
     void createSpeedFrame();
     void createButtonFrame();

@@ -2,17 +2,12 @@
 //   tivrel-pictures <output folder> <web site address>
 // The help sheet shows the real main window, drawn from the same code the program runs.
 #include "desktop/pictures/PictureDrawing.h"
-#include "engine/RunWindow.h"
 #include "platform/null/NullPlatform.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
-#include "ui/ValueLabel.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QGroupBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 
 #include <cstdio>
@@ -23,6 +18,14 @@ using namespace tivrel;
 
 QRect placeIn(QWidget* widget, QWidget* window, int top) {
     return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()).translated(3, top);
+}
+
+// The control of the window named `name`, or null after saying that it is missing.
+template <class Control> Control* named(const QWidget& window, const char* name) {
+    auto* control = window.findChild<Control*>(QString::fromLatin1(name));
+    if (!control)
+        std::fprintf(stderr, "tivrel-pictures: the main window has no %s\n", name);
+    return control;
 }
 
 bool save(const QImage& image, const QString& path) {
@@ -48,7 +51,16 @@ int main(int argc, char* argv[]) {
     NullPlatform system;
     Form1 form(system.platform);
     form.setStartingValues();
-    form.HScroll1[SpeedRow]->setValue(10);
+    auto* speed = named<QScrollBar>(form, "HScroll1_3");
+    QWidget* const hours = named<QWidget>(form, "HoursLbl");
+    QWidget* const speedValue = named<QWidget>(form, "SpeedLbl");
+    QWidget* const minutes = named<QWidget>(form, "MinLbl");
+    QWidget* const amount = named<QWidget>(form, "AmountLbl");
+    QWidget* const left = named<QWidget>(form, "Option2_0");
+    QWidget* const startButton = named<QWidget>(form, "Command1");
+    if (!speed || !hours || !speedValue || !minutes || !amount || !left || !startButton)
+        return 1;
+    speed->setValue(10); // the speed row reads 10 in the picture
     form.show();
     QApplication::processEvents();
     QImage client(form.size(), QImage::Format_RGB888);
@@ -57,12 +69,12 @@ int main(int argc, char* argv[]) {
     constexpr int kTitle = 22; // the title bar withTitleBar() puts above the window
     const QImage window = pictures::withTitleBar(client, programIconImage(32), form.windowTitle());
     // Each bubble points at the left-hand part of its row, so no tail crosses a caption.
-    const QRect valueLabels = placeIn(form.HoursLbl, &form, kTitle);
-    const QRect speedRow = placeIn(form.SpeedLbl, &form, kTitle);
-    const QRect slowRows = placeIn(form.MinLbl, &form, kTitle);
-    const QRect amountRow = placeIn(form.AmountLbl, &form, kTitle);
-    const QRect buttons = placeIn(form.Option2[0], &form, kTitle);
-    const QRect start = placeIn(form.Command1, &form, kTitle);
+    const QRect valueLabels = placeIn(hours, &form, kTitle);
+    const QRect speedRow = placeIn(speedValue, &form, kTitle);
+    const QRect slowRows = placeIn(minutes, &form, kTitle);
+    const QRect amountRow = placeIn(amount, &form, kTitle);
+    const QRect buttons = placeIn(left, &form, kTitle);
+    const QRect start = placeIn(startButton, &form, kTitle);
 
     const QImage sheet = pictures::drawHelpSheet(
         window, {{QStringLiteral("Fast delay counter"), speedRow},
