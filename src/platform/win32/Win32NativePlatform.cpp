@@ -1,8 +1,8 @@
 #include "platform/NativePlatform.h"
-#include "platform/linux/LinuxFileSystem.h"
 #include "platform/qt/DesktopServicesBrowser.h"
 #include "platform/qt/LocaleTimeOfDay.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtFileSystem.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtSessionEnd.h"
 #include "platform/qt/QtTickSource.h"
@@ -43,7 +43,7 @@ private:
     LocaleTimeOfDay m_timeOfDay;
     Win32WindowStacking m_stacking;
     RegistrySettingsStore m_settings;
-    LinuxFileSystem m_files; // plain Qt file classes, nothing of Linux's own
+    QtFileSystem m_files;
     NamedMutexInstanceLock m_instanceLock;
     QtNotificationIcon m_trayIcon;
     Win32WindowCommands m_windowCommands;

@@ -1,6 +1,5 @@
 #include "platform/NativePlatform.h"
 #include "platform/linux/DeadlineClickTimer.h"
-#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PosixTerminationSignals.h"
 #include "platform/linux/TimerFdTickSource.h"
 #include "platform/linux/XdgAutostartEntry.h"
@@ -9,6 +8,7 @@
 #include "platform/qt/LocaleTimeOfDay.h"
 #include "platform/qt/LockFileInstanceLock.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtFileSystem.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtTickSource.h"
 #include "platform/qt/QtWindowCommands.h"
@@ -49,7 +49,7 @@ private:
     LocaleTimeOfDay m_timeOfDay;
     X11WindowStacking m_stacking;
     IniSettingsStore m_settings;
-    LinuxFileSystem m_files;
+    QtFileSystem m_files;
     LockFileInstanceLock m_instanceLock;
     QtNotificationIcon m_trayIcon;
     QtWindowCommands m_windowCommands;

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxFileSystem.h"
+#include "platform/qt/QtFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +42,7 @@ public:
 
 private:
     QString m_folder;
-    LinuxFileSystem m_real;
+    QtFileSystem m_real;
 };
 
 class ProgramFolderNameTest : public ::testing::TestWithParam<const char*> {};
@@ -71,14 +71,14 @@ TEST(ProgramFileTest, AtTheRootNoSeparatorIsAdded) {
     EXPECT_EQ(ProgramFolderFiles("/").programFile("EULA.txt"), "/EULA.txt");
 }
 
-TEST(LinuxFileSystemTest, ReadsLinesAndNamesAFileItCannotRead) {
+TEST(QtFileSystemTest, ReadsLinesAndNamesAFileItCannotRead) {
     QTemporaryDir dir;
     const QString path = dir.filePath("EULA.txt");
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("First\r\nSecond \xc3\xa9\rThird\nbad \xff byte\0end");
     f.close();
-    LinuxFileSystem files;
+    QtFileSystem files;
     QString error;
     const auto lines = files.readTextLines(dir.filePath("EULA.txt"), &error);
     ASSERT_TRUE(lines.has_value()) << qPrintable(error);

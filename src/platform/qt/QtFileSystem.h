@@ -4,7 +4,7 @@
 
 namespace tivrel {
 
-class LinuxFileSystem final : public FileSystem {
+class QtFileSystem final : public FileSystem {
 public:
     QString programFolder() override;
     std::optional<QStringList> readTextLines(const QString& path, QString* error) override;

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxFileSystem.h"
+#include "platform/qt/QtFileSystem.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -6,11 +6,11 @@
 
 namespace tivrel {
 
-QString LinuxFileSystem::programFolder() {
+QString QtFileSystem::programFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
-std::optional<QStringList> LinuxFileSystem::readTextLines(const QString& path, QString* error) {
+std::optional<QStringList> QtFileSystem::readTextLines(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
