@@ -4,9 +4,10 @@
 
 namespace tivrel {
 
-// A periodic timer that ticks on the UI thread. A tick that comes late is not made up
-// (however many periods passed, one tick is delivered) and disabling drops any tick that
-// has not been delivered yet. The interval takes effect at the next enable.
+// A periodic timer that ticks on the UI thread. The system backends follow a TickSchedule
+// begun at enable (late ticks made up, never bunched); the plain Qt fallback delivers one
+// tick however many periods passed. Disabling drops any tick that has not been delivered
+// yet. The interval takes effect at the next enable.
 class TickSource {
 public:
     virtual ~TickSource() = default;

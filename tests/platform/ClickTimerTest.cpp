@@ -1,7 +1,7 @@
 // The click thread of this system: ticks on its own thread, hands a run's end to the UI
 // thread, and leaves no tick behind a stop. Nothing here measures time: the schedule's
 // timing is TickScheduleTest's, and its figures are the benchmark's.
-#include "platform/linux/DeadlineClickTimer.h"
+#include "SystemTimers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,7 +35,7 @@ class ClickTimerEndTest : public ::testing::TestWithParam<EndCase> {};
 
 TEST_P(ClickTimerEndTest, EndsByItselfOnceAndTellsTheUiThread) {
     const EndCase& c = GetParam();
-    DeadlineClickTimer timer;
+    SystemClickTimer timer;
     ASSERT_TRUE(timer.isValid());
     std::atomic<int> ticks = 0;
     std::atomic<bool> tickedOnUiThread = false;
@@ -81,7 +81,7 @@ class ClickTimerStopTest : public ::testing::TestWithParam<StopCase> {};
 
 TEST_P(ClickTimerStopTest, NoTickAfterStopAndNoEnd) {
     const StopCase& c = GetParam();
-    DeadlineClickTimer timer;
+    SystemClickTimer timer;
     std::atomic<int> ticks = 0;
     std::atomic<bool> inTick = false;
     int ends = 0;
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Stops, ClickTimerStopTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ClickTimerTest, StopWhenIdleAndTwiceIsHarmless) {
-    DeadlineClickTimer timer;
+    SystemClickTimer timer;
     timer.stop();
     timer.stop();
     EXPECT_FALSE(timer.isRunning());

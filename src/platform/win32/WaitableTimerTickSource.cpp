@@ -2,35 +2,17 @@
 
 #include <QWinEventNotifier>
 
-#include <windows.h>
-
-#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
-#endif
-
 namespace tivrel {
 
 WaitableTimerTickSource::WaitableTimerTickSource() {
-    // An auto-reset timer: a wait that finds it signalled resets it, so expiries that pass
-    // unwatched are one signal, never a queue.
-    m_timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                     TIMER_ALL_ACCESS);
-    if (!m_timer)
-        m_timer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
-    if (!m_timer) {
-        qWarning("Tivrel: no waitable timer (error %lu); this timer will not tick", GetLastError());
+    if (!m_timer.isValid())
         return;
-    }
-    m_notifier = std::make_unique<QWinEventNotifier>(m_timer);
+    m_notifier = std::make_unique<QWinEventNotifier>(m_timer.handle());
     QObject::connect(m_notifier.get(), &QWinEventNotifier::activated, [this] { onSignalled(); });
 }
 
 WaitableTimerTickSource::~WaitableTimerTickSource() {
     m_notifier.reset();
-    if (m_timer) {
-        CancelWaitableTimer(m_timer);
-        CloseHandle(m_timer);
-    }
 }
 
 void WaitableTimerTickSource::setInterval(int milliseconds) {
@@ -38,25 +20,28 @@ void WaitableTimerTickSource::setInterval(int milliseconds) {
 }
 
 void WaitableTimerTickSource::setEnabled(bool enabled) {
-    if (enabled == m_enabled || !m_timer)
+    if (enabled == m_enabled || !m_timer.isValid())
         return;
     m_enabled = enabled;
-    if (!enabled) {
-        CancelWaitableTimer(m_timer);
-        WaitForSingleObject(m_timer, 0); // an expiry not yet delivered is dropped
+    if (enabled) {
+        m_schedule.emplace(m_timer.now(), std::int64_t(m_interval > 0 ? m_interval : 1) * 1000000);
+        m_timer.setFor(m_schedule->nextTickAt());
         return;
     }
-    const LONG period = m_interval > 0 ? m_interval : 1;
-    LARGE_INTEGER due;
-    due.QuadPart = -LONGLONG(period) * 10000; // relative, in 100 ns units
-    WaitForSingleObject(m_timer, 0);
-    if (!SetWaitableTimerEx(m_timer, &due, period, nullptr, nullptr, nullptr, 0))
-        qWarning("Tivrel: SetWaitableTimerEx failed (error %lu)", GetLastError());
+    m_schedule.reset();
+    m_timer.cancel();
 }
 
 void WaitableTimerTickSource::onSignalled() {
-    if (m_enabled)
-        deliverTick();
+    // A signal from before a disable can arrive after the next enable: it is too early for
+    // the new schedule, whose own signal is still to come.
+    if (!m_enabled || m_timer.now() < m_schedule->nextTickAt())
+        return;
+    // The next tick is set before this one is handled: a handler that disables the source
+    // (a run that stops) cancels it again.
+    m_schedule->ticked(m_timer.now());
+    m_timer.setFor(m_schedule->nextTickAt());
+    deliverTick();
 }
 
 } // namespace tivrel

@@ -1,4 +1,5 @@
-#include "platform/linux/TimerFdTickSource.h"
+// The UI thread's precise timer of this system.
+#include "SystemTimers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,18 +23,18 @@ void pump(int milliseconds) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
-class TimerFdTest : public ::testing::Test {
+class SystemTickSourceTest : public ::testing::Test {
 protected:
-    TimerFdTest() {
+    SystemTickSourceTest() {
         source.onTick([this] { ticks.push_back(clock.nsecsElapsed()); });
         clock.start();
     }
-    TimerFdTickSource source;
+    SystemTickSource source;
     QElapsedTimer clock;
     std::vector<qint64> ticks;
 };
 
-TEST_F(TimerFdTest, TicksOnScheduleAndNeverEarly) {
+TEST_F(SystemTickSourceTest, TicksOnScheduleAndNeverEarly) {
     ASSERT_TRUE(source.isValid());
     source.setInterval(5);
     const qint64 start = clock.nsecsElapsed();
@@ -52,7 +53,7 @@ TEST_F(TimerFdTest, TicksOnScheduleAndNeverEarly) {
 // held up are made afterwards, never closer than half an interval. Only lower bounds are
 // asserted, so a slow machine cannot fail it; a further stall long enough to restart the
 // schedule is let off.
-TEST_F(TimerFdTest, AStallIsMadeUpWithoutBunching) {
+TEST_F(SystemTickSourceTest, AStallIsMadeUpWithoutBunching) {
     constexpr qint64 kInterval = 10'000'000;
     source.setInterval(10);
     const qint64 start = clock.nsecsElapsed();
@@ -78,7 +79,7 @@ TEST_F(TimerFdTest, AStallIsMadeUpWithoutBunching) {
     }
 }
 
-TEST_F(TimerFdTest, DisableDropsWhatWasNotDelivered) {
+TEST_F(SystemTickSourceTest, DisableDropsWhatWasNotDelivered) {
     source.setInterval(1);
     source.setEnabled(true);
     std::this_thread::sleep_for(std::chrono::milliseconds(10)); // expirations are pending
@@ -88,7 +89,7 @@ TEST_F(TimerFdTest, DisableDropsWhatWasNotDelivered) {
     EXPECT_FALSE(source.isEnabled());
 }
 
-TEST_F(TimerFdTest, NewIntervalAppliesAtTheNextEnable) {
+TEST_F(SystemTickSourceTest, NewIntervalAppliesAtTheNextEnable) {
     source.setInterval(1000);
     source.setEnabled(true);
     source.setInterval(2); // a running timer keeps its period
@@ -102,7 +103,7 @@ TEST_F(TimerFdTest, NewIntervalAppliesAtTheNextEnable) {
     EXPECT_EQ(source.interval(), 2);
 }
 
-TEST_F(TimerFdTest, NoDriftOverManyTicks) {
+TEST_F(SystemTickSourceTest, NoDriftOverManyTicks) {
     // With deadlines at start + n x interval the n-th tick cannot come before its deadline,
     // and late ticks do not push the later ones back: the last tick is due at a fixed time.
     source.setInterval(3);
