@@ -27,16 +27,21 @@ mapfile -t sources < <(cd "$ROOT" && git ls-files -- '*.cpp' '*.h' 2>/dev/null |
 echo "== Release build, warnings as errors"
 configure_and_build "$ROOT/build-test" -DCMAKE_BUILD_TYPE=Release -DTIVREL_WERROR=ON -DTIVREL_BENCH=ON
 
+# The unit tier (offscreen, fakes, private temporary folders) runs two at a time; the tiers
+# that share an X session or a package build run one at a time.
 echo "== tests: unit, x11, program, packaging"
-ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300
+ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -L unit -j 2
+ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -LE unit
 
 if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== unit and x11 tests with address and undefined behaviour sanitizers"
     dir="$ROOT/build-asan"
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIVREL_SANITIZE=ON
     cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel-x-session
-    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'unit|x11'
+    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir "$dir" --output-on-failure --timeout 600 -L unit -j 2
+    ctest --test-dir "$dir" --output-on-failure --timeout 600 -L x11
 fi
 if [ "${TIVREL_SKIP_WINDOWS:-0}" = 1 ]; then
     echo "== Windows tests SKIPPED (TIVREL_SKIP_WINDOWS=1)"
