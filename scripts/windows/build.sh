@@ -95,7 +95,8 @@ REMOVE=$OUT/stage/uninstall-files.nsh
         while read -r dir; do printf 'RMDir /REBOOTOK "$INSTDIR\\%s"\n' "${dir//\//\\}"; done
 } >"$REMOVE"
 makensis -V2 -DVERSION="$VERSION" -DSTAGE="$STAGE" -DSTAGE_REMOVE="$REMOVE" \
-    -DOUTFILE="$OUT/tivrel-$VERSION-setup.exe" "$HERE/tivrel.nsi"
+    -DICON="$OUT/src/pictures/tivrel.ico" -DOUTFILE="$OUT/tivrel-$VERSION-setup.exe" \
+    "$HERE/tivrel.nsi"
 phase "installer"
 
 ls -l "$OUT/$NAME.zip" "$OUT/tivrel-$VERSION-setup.exe" | awk '{print "   " $5 " bytes  " $9}'

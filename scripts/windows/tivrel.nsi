@@ -3,7 +3,8 @@
 ; Tivrel placed.
 ;
 ;   makensis -DVERSION=0.1.0 -DSTAGE=<folder with tivrel.exe and its DLLs>
-;            -DSTAGE_REMOVE=<uninstall-files.nsh> -DOUTFILE=<setup.exe> tivrel.nsi
+;            -DSTAGE_REMOVE=<uninstall-files.nsh> -DOUTFILE=<setup.exe>
+;            [-DICON=<tivrel.ico>] tivrel.nsi
 ;
 ; STAGE_REMOVE lists a Delete for each staged file and an RMDir for each staged folder, so
 ; that the uninstaller removes what was installed and nothing else of a folder the user chose.
@@ -37,6 +38,11 @@ Name "Tivrel ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Tivrel"
 RequestExecutionLevel admin
+!ifdef ICON
+  ; The program's own icon on the setup and the uninstaller.
+  Icon "${ICON}"
+  UninstallIcon "${ICON}"
+!endif
 ShowInstDetails show
 ShowUninstDetails show
 

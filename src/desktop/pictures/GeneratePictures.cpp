@@ -1,6 +1,7 @@
 // Makes the information window's pictures and the program's icons at build time:
 //   tivrel-pictures <output folder> <web site address>
 // The help sheet shows the real main window, drawn from the same code the program runs.
+#include "desktop/pictures/IconFile.h"
 #include "desktop/pictures/PictureDrawing.h"
 #include "platform/null/NullPlatform.h"
 #include "ui/Form1.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QScrollBar>
 
 #include <cstdio>
@@ -30,6 +32,14 @@ template <class Control> Control* named(const QWidget& window, const char* name)
 
 bool save(const QImage& image, const QString& path) {
     if (image.save(path))
+        return true;
+    std::fprintf(stderr, "tivrel-pictures: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+bool save(const QByteArray& bytes, const QString& path) {
+    QFile file(path);
+    if (!bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
         return true;
     std::fprintf(stderr, "tivrel-pictures: cannot write %s\n", qPrintable(path));
     return false;
@@ -91,5 +101,10 @@ int main(int argc, char* argv[]) {
     ok = save(pictures::drawLinkPicture(address), out + QStringLiteral("/link.png")) && ok;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
         ok = save(programIconImage(size), out + QStringLiteral("/tivrel-%1.png").arg(size)) && ok;
+    // The icon of tivrel.exe on Windows, in the sizes Explorer and the Start menu ask for.
+    QList<QImage> windowsSizes;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        windowsSizes.append(programIconImage(size));
+    ok = save(pictures::iconFile(windowsSizes), out + QStringLiteral("/tivrel.ico")) && ok;
     return ok ? 0 : 1;
 }
