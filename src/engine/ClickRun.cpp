@@ -66,7 +66,13 @@ void ClickRun::start() {
         DelayText = number(HoursRow) + QStringLiteral(" hrs ") + number(MinutesRow) +
                     QStringLiteral(" mins ") + number(SecondsRow) + QStringLiteral(" secs");
     }
-    m_window.timer(RunTimer::Timer3).setEnabled(true);
+    // Clicks at least as often as the mouse watch looks: the click thread's look before each
+    // click finds a move as soon, so the watch leaves the pointer to it and only shows the
+    // count. One look fewer each 15 ms, and no wait for the display connection the two
+    // threads share when a click is due.
+    TickSource& watch = m_window.timer(RunTimer::Timer3);
+    m_watchLooks = !fast || m_window.scrollValue(SpeedRow) > watch.interval();
+    watch.setEnabled(true);
     if (fast) {
         m_clicking = true;
         m_window.clickTimer().start(
@@ -231,7 +237,7 @@ void ClickRun::Timer3_Timer() {
         return;
     if (m_threadStop != ThreadStop::None)
         fastRunEnded(); // the click thread stopped first, for its own reason
-    else if (pointerMoved())
+    else if (m_watchLooks && pointerMoved())
         stopByWatcher(kMouseMoved);
     else
         showCount();

@@ -78,6 +78,7 @@ private:
     MouseStuff m_mouse;
     Dialogs& m_dialogs;
     TimeOfDay& m_timeOfDay;
+    bool m_watchLooks = true; // the mouse watch looks at the pointer, not only the clicks
     // Shared with the click thread: written before it starts, or atomic.
     std::atomic<bool> m_clicking = false; // from a fast start until its stop
     std::atomic<qint64> m_count = 0;

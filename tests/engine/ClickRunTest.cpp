@@ -418,5 +418,54 @@ TEST_F(ClickRunTest, SlowPeriodSetToNothingDuringARunMakesNoClick) {
     EXPECT_EQ(window.caption, kStop);
 }
 
+// The mouse watch looks at the pointer only where the clicks come further apart than its own
+// looks; otherwise the click thread's look before each click finds a move as soon, and the
+// watch only shows the count. Either way a move ends the run without another click.
+struct WatchCase {
+    const char* name;
+    int delayOption; // 0 slow, 1 fast
+    int speed;
+    bool watchLooks;
+};
+
+class WatchLookTest : public ClickRunTest, public ::testing::WithParamInterface<WatchCase> {};
+
+TEST_P(WatchLookTest, AMoveEndsTheRunAtTheFirstLookWithoutAClick) {
+    const WatchCase& c = GetParam();
+    window.timer3.setInterval(15);
+    window.delayOption = c.delayOption;
+    window.setValue(SpeedRow, c.speed);
+    window.setValue(SecondsRow, 1);
+    press();
+    if (c.delayOption == 1)
+        fastTicks(2);
+    else
+        slowTicks(2);
+    const int clicksBefore = clicks();
+    fakes.mouse.place = {300, 10};
+    const int readsBefore = fakes.mouse.positionReads;
+    window.timer3.tick();
+    EXPECT_EQ(fakes.mouse.positionReads - readsBefore, c.watchLooks ? 1 : 0);
+    EXPECT_EQ(fakes.dialogs.messages.size(), c.watchLooks ? 1u : 0u);
+    EXPECT_EQ(window.count, QString::number(clicksBefore)) << "the watch shows the count";
+
+    if (c.delayOption == 1)
+        fastTicks(3);
+    else
+        slowTicks(3);
+    EXPECT_EQ(clicks(), clicksBefore);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
+    EXPECT_FALSE(anyTimerOn());
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, WatchLookTest,
+                         ::testing::Values(WatchCase{"Fast5", 1, 5, false},
+                                           WatchCase{"Fast15", 1, 15, false},
+                                           WatchCase{"Fast16", 1, 16, true},
+                                           WatchCase{"Fast999", 1, 999, true},
+                                           WatchCase{"Slow", 0, 5, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace tivrel::test
