@@ -5,6 +5,8 @@ namespace tivrel {
 ClickCountLabel::ClickCountLabel(const QString& text, QWidget* parent)
     : QLabel(text, parent), m_text(text) {
     setTextFormat(Qt::PlainText);
+    // Opaque: a new count repaints the label alone, not the frame behind it as well.
+    setAutoFillBackground(true);
     m_frame.setSingleShot(true);
     m_frame.setInterval(kFrameMs);
     connect(&m_frame, &QTimer::timeout, this, [this] { nextFrame(); });

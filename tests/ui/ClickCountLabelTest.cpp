@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 namespace tivrel::test {
@@ -67,6 +69,38 @@ TEST_F(ClickCountLabelTest, TextIsNeverInterpreted) {
     label.setText(QStringLiteral("<b>5</b>"));
     EXPECT_EQ(label.textFormat(), Qt::PlainText);
     EXPECT_EQ(label.drawnText(), QStringLiteral("<b>5</b>"));
+}
+
+// Counts the paint events of the widgets it watches.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
+    std::map<QObject*, int> paints;
+};
+
+TEST_F(ClickCountLabelTest, ANewCountRepaintsTheLabelAloneNotTheFrameBehindIt) {
+    window.resize(200, 100);
+    label.setGeometry(20, 20, 90, 17);
+    window.show();
+    ASSERT_TRUE(settle(label));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    PaintCounter counter;
+    window.installEventFilter(&counter);
+    label.installEventFilter(&counter);
+
+    for (const char* count : {"1", "2", "3"}) {
+        label.setText(QString::fromLatin1(count));
+        ASSERT_TRUE(settle(label));
+    }
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_GE(counter.paints[&label], 2) << "the label did not draw its counts";
+    EXPECT_EQ(counter.paints[&window], 0) << "each count repainted the window behind it";
 }
 
 } // namespace
