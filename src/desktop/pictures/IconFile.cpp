@@ -1,21 +1,11 @@
 #include "desktop/pictures/IconFile.h"
 
 #include <QBuffer>
-#include <QtEndian>
+#include <QDataStream>
 
 namespace tivrel::pictures {
 
 namespace {
-
-void append16(QByteArray& out, quint16 value) {
-    const quint16 little = qToLittleEndian(value);
-    out.append(reinterpret_cast<const char*>(&little), sizeof little);
-}
-
-void append32(QByteArray& out, quint32 value) {
-    const quint32 little = qToLittleEndian(value);
-    out.append(reinterpret_cast<const char*>(&little), sizeof little);
-}
 
 QByteArray png(const QImage& image) {
     QByteArray bytes;
@@ -29,8 +19,8 @@ QByteArray png(const QImage& image) {
 } // namespace
 
 QByteArray iconFile(const QList<QImage>& images) {
-    constexpr int kHeader = 6;
-    constexpr int kEntry = 16;
+    constexpr quint32 kHeader = 6;
+    constexpr quint32 kEntry = 16;
     QList<QByteArray> encoded;
     for (const QImage& image : images) {
         if (image.width() != image.height() || image.width() < 1 || image.width() > 256)
@@ -40,24 +30,20 @@ QByteArray iconFile(const QList<QImage>& images) {
             return {};
     }
     QByteArray out;
-    append16(out, 0); // reserved
-    append16(out, 1); // an icon, not a cursor
-    append16(out, quint16(images.size()));
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    // Reserved, an icon (not a cursor), the number of entries.
+    stream << quint16(0) << quint16(1) << quint16(images.size());
     quint32 offset = kHeader + kEntry * quint32(images.size());
     for (qsizetype i = 0; i < images.size(); ++i) {
-        const int side = images[i].width();
-        out.append(char(side == 256 ? 0 : side)); // width; 0 stands for 256
-        out.append(char(side == 256 ? 0 : side)); // height
-        out.append(char(0));                      // no palette
-        out.append(char(0));                      // reserved
-        append16(out, 1);                         // colour planes
-        append16(out, 32);                        // bits per pixel
-        append32(out, quint32(encoded[i].size()));
-        append32(out, offset);
+        const quint8 side = quint8(images[i].width()); // 256 is written as 0
+        // Width, height, no palette, reserved, colour planes, bits per pixel, size, offset.
+        stream << side << side << quint8(0) << quint8(0) << quint16(1) << quint16(32)
+               << quint32(encoded[i].size()) << offset;
         offset += quint32(encoded[i].size());
     }
     for (const QByteArray& bytes : encoded)
-        out.append(bytes);
+        stream.writeRawData(bytes.constData(), int(bytes.size()));
     return out;
 }
 
