@@ -35,11 +35,12 @@ void WaitableTimerTickSource::setEnabled(bool enabled) {
 void WaitableTimerTickSource::onSignalled() {
     // A signal from before a disable can arrive after the next enable: it is too early for
     // the new schedule, whose own signal is still to come.
-    if (!m_enabled || m_timer.now() < m_schedule->nextTickAt())
+    const std::int64_t now = m_timer.now();
+    if (!m_enabled || now < m_schedule->nextTickAt())
         return;
     // The next tick is set before this one is handled: a handler that disables the source
     // (a run that stops) cancels it again.
-    m_schedule->ticked(m_timer.now());
+    m_schedule->ticked(now);
     m_timer.setFor(m_schedule->nextTickAt());
     deliverTick();
 }
