@@ -1,5 +1,7 @@
 // tivrel.exe as Explorer, the Start menu and "Apps & features" read it: the icon in each
 // size they ask for, decoded by the system itself, and the version the installer records.
+#include "ProgramFile.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,12 +11,6 @@
 
 namespace tivrel::test {
 namespace {
-
-std::wstring programFile() {
-    wchar_t value[1024];
-    const DWORD length = GetEnvironmentVariableW(L"TIVREL_PROGRAM_FILE", value, 1024);
-    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
 
 // The program file loaded for its resources only.
 class ProgramResources : public ::testing::TestWithParam<int> {

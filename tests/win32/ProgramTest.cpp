@@ -4,6 +4,7 @@
 //
 // TIVREL_PROGRAM_FILE names the program. The test owns the Wine prefix it runs in: it sets
 // the program's registry key itself.
+#include "ProgramFile.h"
 #include "WinTestWindow.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,6 @@ namespace tivrel::test {
 namespace {
 
 const wchar_t kSettingsKey[] = L"Software\\Tivrel";
-
-std::wstring environment(const wchar_t* name) {
-    wchar_t value[1024];
-    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
 
 struct Found {
     DWORD process;
@@ -116,7 +111,7 @@ void clickAt(POINT at) {
 class Program : public ::testing::Test {
 protected:
     Program() {
-        program = environment(L"TIVREL_PROGRAM_FILE");
+        program = programFile();
         wchar_t folder[MAX_PATH];
         GetTempPathW(MAX_PATH, folder);
         dialogLog = std::wstring(folder) + L"tivrel-program-test-dialogs.txt";
