@@ -26,8 +26,8 @@ void MouseStuff::ButtonUp(int code) {
 }
 
 void MouseStuff::ClickButton(int code) {
-    ButtonDown(code);
-    ButtonUp(code);
+    if (const auto button = buttonOf(code))
+        m_mouse.click(*button);
 }
 
 PointerPosition MouseStuff::CursorPos() {

@@ -19,6 +19,11 @@ public:
     // Presses or releases a button at the pointer's present place without moving it.
     virtual void press(MouseButton button) = 0;
     virtual void release(MouseButton button) = 0;
+    // A press and its release, handed to the system together where it can take both at once.
+    virtual void click(MouseButton button) {
+        press(button);
+        release(button);
+    }
     // The pointer's place in screen pixels.
     virtual PointerPosition position() = 0;
 };

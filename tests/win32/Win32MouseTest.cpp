@@ -25,33 +25,45 @@ const ButtonCase kButtons[] = {
      &WinTestWindow::Counts::middleUp},
 };
 
-class Win32MouseClick : public ::testing::TestWithParam<ButtonCase> {};
+class Win32MouseClick : public ::testing::TestWithParam<ButtonCase> {
+protected:
+    // `clickWith` makes one click of the case's button over a window under the pointer.
+    template <typename ClickWith> void expectOneClickLands(ClickWith clickWith) {
+        const ButtonCase& c = GetParam();
+        WinTestWindow target({500, 400, 700, 600});
+        ASSERT_TRUE(target.handle());
+        const POINT centre = target.centre();
+        ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
+        ASSERT_TRUE(pumpUntil([&] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == centre.x && at.y == centre.y;
+        }));
+
+        Win32Mouse mouse;
+        clickWith(mouse, c.button);
+        const auto& counts = target.counts();
+        ASSERT_TRUE(pumpUntil([&] { return counts.*c.up >= 1; }))
+            << "no release arrived; presses seen: " << counts.*c.down;
+        pumpPending();
+        EXPECT_EQ(counts.*c.down, 1);
+        EXPECT_EQ(counts.*c.up, 1);
+        EXPECT_EQ(counts.total(), 2) << "another button was pressed too";
+        POINT after{};
+        ASSERT_TRUE(GetCursorPos(&after));
+        EXPECT_EQ(after.x, centre.x) << "the click moved the pointer";
+        EXPECT_EQ(after.y, centre.y) << "the click moved the pointer";
+    }
+};
 
 TEST_P(Win32MouseClick, PressAndReleaseLandOnceOnTheWindowUnderThePointer) {
-    const ButtonCase& c = GetParam();
-    WinTestWindow target({500, 400, 700, 600});
-    ASSERT_TRUE(target.handle());
-    const POINT centre = target.centre();
-    ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
-    ASSERT_TRUE(pumpUntil([&] {
-        POINT at{};
-        return GetCursorPos(&at) && at.x == centre.x && at.y == centre.y;
-    }));
+    expectOneClickLands([](Win32Mouse& mouse, MouseButton button) {
+        mouse.press(button);
+        mouse.release(button);
+    });
+}
 
-    Win32Mouse mouse;
-    mouse.press(c.button);
-    mouse.release(c.button);
-    const auto& counts = target.counts();
-    ASSERT_TRUE(pumpUntil([&] { return counts.*c.up >= 1; }))
-        << "no release arrived; presses seen: " << counts.*c.down;
-    pumpPending();
-    EXPECT_EQ(counts.*c.down, 1);
-    EXPECT_EQ(counts.*c.up, 1);
-    EXPECT_EQ(counts.total(), 2) << "another button was pressed too";
-    POINT after{};
-    ASSERT_TRUE(GetCursorPos(&after));
-    EXPECT_EQ(after.x, centre.x) << "the click moved the pointer";
-    EXPECT_EQ(after.y, centre.y) << "the click moved the pointer";
+TEST_P(Win32MouseClick, ClickLandsOnceOnTheWindowUnderThePointer) {
+    expectOneClickLands([](Win32Mouse& mouse, MouseButton button) { mouse.click(button); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, Win32MouseClick, ::testing::ValuesIn(kButtons),

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 namespace tivrel {
 
 namespace {
@@ -34,12 +36,18 @@ DWORD upFlag(MouseButton button) {
 
 } // namespace
 
-void Win32Mouse::send(unsigned long flags) {
-    // No movement and no absolute position: the transition lands wherever the pointer is.
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (SendInput(1, &input, sizeof input) == 1 || m_sendFailed)
+void Win32Mouse::send(std::initializer_list<unsigned long> flags) {
+    // No movement and no absolute position: the transitions land wherever the pointer is.
+    INPUT inputs[2]{};
+    UINT count = 0;
+    for (const unsigned long f : flags) {
+        if (count == std::size(inputs))
+            break;
+        inputs[count].type = INPUT_MOUSE;
+        inputs[count].mi.dwFlags = f;
+        ++count;
+    }
+    if (SendInput(count, inputs, sizeof(INPUT)) == count || m_sendFailed)
         return;
     // Blocked input (a window of higher integrity under the pointer, a locked desktop) is
     // logged once; the run goes on and the user stops it as ever.
@@ -48,11 +56,15 @@ void Win32Mouse::send(unsigned long flags) {
 }
 
 void Win32Mouse::press(MouseButton button) {
-    send(downFlag(button));
+    send({downFlag(button)});
 }
 
 void Win32Mouse::release(MouseButton button) {
-    send(upFlag(button));
+    send({upFlag(button)});
+}
+
+void Win32Mouse::click(MouseButton button) {
+    send({downFlag(button), upFlag(button)});
 }
 
 PointerPosition Win32Mouse::position() {

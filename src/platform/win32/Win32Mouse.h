@@ -2,6 +2,8 @@
 
 #include "platform/Mouse.h"
 
+#include <initializer_list>
+
 namespace tivrel {
 
 // Clicks with SendInput, as if from the physical mouse, and reads the pointer with
@@ -10,10 +12,12 @@ class Win32Mouse final : public Mouse {
 public:
     void press(MouseButton button) override;
     void release(MouseButton button) override;
+    // Both transitions in one SendInput: nothing another program sends comes between them.
+    void click(MouseButton button) override;
     PointerPosition position() override;
 
 private:
-    void send(unsigned long flags);
+    void send(std::initializer_list<unsigned long> flags);
     PointerPosition m_last;
     bool m_sendFailed = false;
     bool m_readFailed = false;

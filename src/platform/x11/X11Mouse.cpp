@@ -57,18 +57,23 @@ X11Mouse::~X11Mouse() {
     XCloseDisplay(m_display);
 }
 
-void X11Mouse::send(MouseButton button, bool press) {
+void X11Mouse::send(MouseButton button, std::initializer_list<bool> presses) {
     const std::lock_guard lock(m_lock);
-    XTestFakeButtonEvent(m_display, xButton(button), press ? True : False, CurrentTime);
+    for (const bool press : presses)
+        XTestFakeButtonEvent(m_display, xButton(button), press ? True : False, CurrentTime);
     XFlush(m_display);
 }
 
 void X11Mouse::press(MouseButton button) {
-    send(button, true);
+    send(button, {true});
 }
 
 void X11Mouse::release(MouseButton button) {
-    send(button, false);
+    send(button, {false});
+}
+
+void X11Mouse::click(MouseButton button) {
+    send(button, {true, false});
 }
 
 PointerPosition X11Mouse::position() {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 #include <memory>
 #include <mutex>
 
@@ -23,11 +25,13 @@ public:
 
     void press(MouseButton button) override;
     void release(MouseButton button) override;
+    // Both transitions in one write: the server is woken once per click.
+    void click(MouseButton button) override;
     PointerPosition position() override;
 
 private:
     explicit X11Mouse(_XDisplay* display);
-    void send(MouseButton button, bool press);
+    void send(MouseButton button, std::initializer_list<bool> presses);
     _XDisplay* m_display;
     std::mutex m_lock;
 };
