@@ -25,6 +25,11 @@ public:
     static inline const QString kMouseMoved = QStringLiteral("The mouse was moved.");
     static inline const QString kAmountReached =
         QStringLiteral("The required amount of clicks has been reached.");
+    // The mouse watch looks at the pointer every 15 ms. When the click thread looks before
+    // every click and at least as often, the watch only shows the count, as often as the
+    // count is drawn.
+    static constexpr int kWatchMs = 15;
+    static constexpr int kCountShowMs = 100;
 
     ClickRun(RunWindow& window, Mouse& mouse, Dialogs& dialogs, TimeOfDay& timeOfDay);
 

@@ -1,6 +1,7 @@
 // The main window as designed: every control with its place, size, text and look.
 #include "ui/Form1.h"
 
+#include "engine/ClickRun.h"
 #include "engine/RunWindow.h"
 #include "platform/Platform.h"
 #include "ui/FocusScrollBar.h"
@@ -221,7 +222,7 @@ void Form1::createTimers() {
     // The timers are no QObjects and have no names; the tests tell them apart by the order
     // they are asked of the platform: Timer3, Timer2, Timer1.
     Timer3 = m_platform.newTickSource();
-    Timer3->setInterval(15);
+    Timer3->setInterval(ClickRun::kWatchMs);
     Timer2 = m_platform.newTickSource();
     Timer2->setInterval(1000);
     Timer1 = m_platform.newClickTimer();

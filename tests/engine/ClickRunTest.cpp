@@ -419,24 +419,36 @@ TEST_F(ClickRunTest, SlowPeriodSetToNothingDuringARunMakesNoClick) {
 }
 
 // The mouse watch looks at the pointer only where the clicks come further apart than its own
-// looks; otherwise the click thread's look before each click finds a move as soon, and the
-// watch only shows the count. Either way a move ends the run without another click.
+// looks (15 ms); otherwise the click thread's look before each click finds a move as soon,
+// and the watch only shows the count, ten times a second. Either way a move ends the run
+// without another click, and each run sets the watch's pace anew.
 struct WatchCase {
     const char* name;
     int delayOption; // 0 slow, 1 fast
     int speed;
     bool watchLooks;
+    int watchMs;
 };
 
 class WatchLookTest : public ClickRunTest, public ::testing::WithParamInterface<WatchCase> {};
 
 TEST_P(WatchLookTest, AMoveEndsTheRunAtTheFirstLookWithoutAClick) {
     const WatchCase& c = GetParam();
-    window.timer3.setInterval(15);
+    // A run before, of the other kind, stopped by ENTER: its pace must not carry over.
+    window.delayOption = 1;
+    window.setValue(SpeedRow, c.watchLooks ? 5 : 999);
+    press();
+    fastTicks(1);
+    press();
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    fakes.dialogs.messages.clear();
+    fakes.mouse.events.clear();
+
     window.delayOption = c.delayOption;
     window.setValue(SpeedRow, c.speed);
     window.setValue(SecondsRow, 1);
     press();
+    EXPECT_EQ(window.timer3.interval(), c.watchMs);
     if (c.delayOption == 1)
         fastTicks(2);
     else
@@ -460,11 +472,11 @@ TEST_P(WatchLookTest, AMoveEndsTheRunAtTheFirstLookWithoutAClick) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, WatchLookTest,
-                         ::testing::Values(WatchCase{"Fast5", 1, 5, false},
-                                           WatchCase{"Fast15", 1, 15, false},
-                                           WatchCase{"Fast16", 1, 16, true},
-                                           WatchCase{"Fast999", 1, 999, true},
-                                           WatchCase{"Slow", 0, 5, true}),
+                         ::testing::Values(WatchCase{"Fast5", 1, 5, false, 100},
+                                           WatchCase{"Fast15", 1, 15, false, 100},
+                                           WatchCase{"Fast16", 1, 16, true, 15},
+                                           WatchCase{"Fast999", 1, 999, true, 15},
+                                           WatchCase{"Slow", 0, 5, true, 15}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
