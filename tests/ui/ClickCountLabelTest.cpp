@@ -56,14 +56,41 @@ TEST_F(ClickCountLabelTest, AResetDuringABurstWins) {
     EXPECT_EQ(label.text(), QStringLiteral("0"));
 }
 
-TEST_F(ClickCountLabelTest, NothingRunsOnceTheCountIsStill) {
-    label.setText(QStringLiteral("3"));
-    EXPECT_TRUE(label.isCatchingUp());
+// A count is drawn at once, with no timer left running, when the last drawing is a frame old
+// or nearly (a ten-a-second pace comes a little early now and then); sooner, it waits for the
+// frame.
+struct PaceCase {
+    const char* name;
+    int afterMs; // since the last drawing
+    bool drawnAtOnce;
+};
+
+class ClickCountLabelPace : public ClickCountLabelTest,
+                            public ::testing::WithParamInterface<PaceCase> {};
+
+TEST_P(ClickCountLabelPace, ACountIsDrawnAtOnceOnlyAFrameAfterTheLast) {
+    const PaceCase& c = GetParam();
+    label.setText(QStringLiteral("1"));
+    ASSERT_EQ(label.drawnText(), QStringLiteral("1"));
+    QElapsedTimer since;
+    since.start();
+    while (since.elapsed() < c.afterMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+
+    label.setText(QStringLiteral("2"));
+    EXPECT_EQ(label.drawnText(), QString::fromLatin1(c.drawnAtOnce ? "2" : "1"));
+    EXPECT_EQ(label.isCatchingUp(), !c.drawnAtOnce) << "a timer is left running";
     ASSERT_TRUE(settle(label));
-    // A rested label draws the next change at once again.
-    label.setText(QStringLiteral("4"));
-    EXPECT_EQ(label.drawnText(), QStringLiteral("4"));
+    EXPECT_EQ(label.drawnText(), QStringLiteral("2"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Pace, ClickCountLabelPace,
+    ::testing::Values(PaceCase{"Immediately", 0, false},
+                      PaceCase{"SlightlyEarly",
+                               ClickCountLabel::kFrameMs - ClickCountLabel::kEarlyMs / 2, true},
+                      PaceCase{"AFrameLater", ClickCountLabel::kFrameMs, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClickCountLabelTest, TextIsNeverInterpreted) {
     label.setText(QStringLiteral("<b>5</b>"));
