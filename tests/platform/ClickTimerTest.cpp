@@ -125,6 +125,21 @@ INSTANTIATE_TEST_SUITE_P(Stops, ClickTimerStopTest,
                                            StopCase{"AfterItsOwnEnd", 0, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A stop cuts the thread's sleep short: at the slowest fast delay it would otherwise wait
+// most of a second for the tick it cancels.
+TEST(ClickTimerTest, StopWakesASleepingThreadAtOnce) {
+    SystemClickTimer timer;
+    std::atomic<int> ticks = 0;
+    timer.start(
+        999, [&] { return ++ticks < 100; }, [] {});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    QElapsedTimer clock;
+    clock.start();
+    timer.stop();
+    EXPECT_LT(clock.elapsed(), 500) << "stop waited for the tick it cancelled";
+    EXPECT_EQ(ticks, 0);
+}
+
 TEST(ClickTimerTest, StopWhenIdleAndTwiceIsHarmless) {
     SystemClickTimer timer;
     timer.stop();

@@ -1,31 +1,14 @@
 #include "platform/linux/DeadlineClickTimer.h"
 
-#include <QtGlobal>
-
-#include <cerrno>
+#include <chrono>
 #include <ctime>
-#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
-#include <sys/eventfd.h>
-#include <sys/timerfd.h>
-#include <unistd.h>
 
 namespace tivrel {
 
-DeadlineClickTimer::DeadlineClickTimer() {
-    m_timer = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (!isValid())
-        qWarning("Tivrel: no timerfd or eventfd for the click thread (errno %d)", errno);
-}
-
 DeadlineClickTimer::~DeadlineClickTimer() {
     shutDown();
-    for (const int fd : {m_timer, m_wake}) {
-        if (fd >= 0)
-            ::close(fd);
-    }
 }
 
 std::int64_t DeadlineClickTimer::now() {
@@ -34,35 +17,26 @@ std::int64_t DeadlineClickTimer::now() {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
+// The steady clock is CLOCK_MONOTONIC here, and a condition variable's wait_until on it waits
+// for that clock's absolute time (pthread_cond_clockwait): one system call a tick, where a
+// timerfd took three (arm, poll, read).
 bool DeadlineClickTimer::sleepUntil(std::int64_t deadline) {
-    itimerspec at{};
-    at.it_value = {static_cast<time_t>(deadline / 1'000'000'000),
-                   static_cast<long>(deadline % 1'000'000'000)};
-    if (at.it_value.tv_sec == 0 && at.it_value.tv_nsec == 0)
-        at.it_value.tv_nsec = 1; // zero would disarm the timer
-    if (::timerfd_settime(m_timer, TFD_TIMER_ABSTIME, &at, nullptr) != 0)
-        return false;
-    pollfd fds[2] = {{m_timer, POLLIN, 0}, {m_wake, POLLIN, 0}};
-    for (;;) {
-        const int ready = ::poll(fds, 2, -1);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0 || (fds[1].revents & POLLIN))
-            return false;
-        std::uint64_t expirations = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_timer, &expirations, sizeof expirations);
-        return true;
-    }
+    const std::chrono::steady_clock::time_point at{std::chrono::nanoseconds(deadline)};
+    std::unique_lock lock(m_lock);
+    return !m_woken.wait_until(lock, at, [this] { return m_wake; });
 }
 
 void DeadlineClickTimer::wake() {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
+    {
+        const std::lock_guard lock(m_lock);
+        m_wake = true;
+    }
+    m_woken.notify_all();
 }
 
 void DeadlineClickTimer::clearWake() {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t n = ::read(m_wake, &count, sizeof count);
+    const std::lock_guard lock(m_lock);
+    m_wake = false;
 }
 
 bool DeadlineClickTimer::raisePriority() {

@@ -2,19 +2,21 @@
 
 #include "platform/ThreadClickTimer.h"
 
+#include <condition_variable>
+#include <mutex>
+
 namespace tivrel {
 
-// The click thread on Linux: it sleeps on a timerfd armed for each tick's absolute time on
-// CLOCK_MONOTONIC, beside an eventfd that wakes it for a stop, and asks for SCHED_FIFO at the
-// lowest priority.
+// The click thread on Linux: it sleeps until each tick's absolute time on CLOCK_MONOTONIC in
+// one futex wait (a condition variable's wait_until on the steady clock), which a stop cuts
+// short, and asks for SCHED_FIFO at the lowest priority.
 class DeadlineClickTimer final : public ThreadClickTimer {
 public:
-    DeadlineClickTimer();
+    DeadlineClickTimer() = default;
     ~DeadlineClickTimer() override;
 
-    // False when the system gave no timer or wake-up; the program then clicks from its UI
-    // thread's precise timer instead.
-    bool isValid() const { return m_timer >= 0 && m_wake >= 0; }
+    // Nothing to fail: the wait needs no file descriptor from the system.
+    bool isValid() const { return true; }
 
 protected:
     std::int64_t now() override;
@@ -24,8 +26,9 @@ protected:
     bool raisePriority() override;
 
 private:
-    int m_timer = -1;
-    int m_wake = -1;
+    std::mutex m_lock;
+    std::condition_variable m_woken;
+    bool m_wake = false; // under m_lock
 };
 
 } // namespace tivrel
