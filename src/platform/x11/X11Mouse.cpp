@@ -1,14 +1,16 @@
 #include "platform/x11/X11Mouse.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <cstdlib>
 
 namespace tivrel {
 
 namespace {
 
 // X numbers the buttons left 1, middle 2, right 3.
-unsigned int xButton(MouseButton button) {
+std::uint8_t xButton(MouseButton button) {
     switch (button) {
     case MouseButton::Left:
         return 1;
@@ -24,8 +26,10 @@ unsigned int xButton(MouseButton button) {
 
 std::unique_ptr<X11Mouse> X11Mouse::open(QString* error) {
     const QString name = qEnvironmentVariable("DISPLAY");
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
         if (error) {
             *error =
                 name.isEmpty()
@@ -35,12 +39,9 @@ std::unique_ptr<X11Mouse> X11Mouse::open(QString* error) {
         }
         return nullptr;
     }
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
-        XCloseDisplay(display);
+    const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(connection, &xcb_test_id);
+    if (!xtest || !xtest->present) {
+        xcb_disconnect(connection);
         if (error) {
             *error = QStringLiteral("The X display \"%1\" has no XTEST extension, so Tivrel "
                                     "cannot make mouse clicks there.")
@@ -48,20 +49,26 @@ std::unique_ptr<X11Mouse> X11Mouse::open(QString* error) {
         }
         return nullptr;
     }
-    return std::unique_ptr<X11Mouse>(new X11Mouse(display));
+    xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screen.rem > 1; ++i)
+        xcb_screen_next(&screen);
+    return std::unique_ptr<X11Mouse>(new X11Mouse(connection, screen.data->root));
 }
 
-X11Mouse::X11Mouse(_XDisplay* display) : m_display(display) {}
+X11Mouse::X11Mouse(xcb_connection_t* connection, std::uint32_t root)
+    : m_connection(connection), m_root(root) {}
 
 X11Mouse::~X11Mouse() {
-    XCloseDisplay(m_display);
+    xcb_disconnect(m_connection);
 }
 
 void X11Mouse::send(MouseButton button, std::initializer_list<bool> presses) {
-    const std::lock_guard lock(m_lock);
-    for (const bool press : presses)
-        XTestFakeButtonEvent(m_display, xButton(button), press ? True : False, CurrentTime);
-    XFlush(m_display);
+    // No window and no place: the transition lands wherever the pointer is.
+    for (const bool press : presses) {
+        xcb_test_fake_input(m_connection, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE,
+                            xButton(button), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    xcb_flush(m_connection);
 }
 
 void X11Mouse::press(MouseButton button) {
@@ -77,17 +84,14 @@ void X11Mouse::click(MouseButton button) {
 }
 
 PointerPosition X11Mouse::position() {
-    const std::lock_guard lock(m_lock);
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int winX = 0;
-    int winY = 0;
-    unsigned int mask = 0;
-    XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &winX,
-                  &winY, &mask);
-    return {rootX, rootY};
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+    if (!reply)
+        return m_last.load();
+    const PointerPosition place{reply->root_x, reply->root_y};
+    std::free(reply);
+    m_last = place;
+    return place;
 }
 
 } // namespace tivrel

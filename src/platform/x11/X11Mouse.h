@@ -4,18 +4,20 @@
 
 #include <QString>
 
+#include <atomic>
+#include <cstdint>
 #include <initializer_list>
-
 #include <memory>
-#include <mutex>
 
-struct _XDisplay;
+struct xcb_connection_t;
 
 namespace tivrel {
 
-// Clicks through the XTEST extension and reads the pointer with XQueryPointer, on an X
+// Clicks through the XTEST extension and reads the pointer with QueryPointer, on an X
 // connection of its own so that it never waits behind the toolkit's traffic. The click
-// thread and the UI thread's mouse watch share it, one request at a time.
+// thread and the UI thread's mouse watch share it; XCB keeps their requests apart. XCB
+// rather than Xlib: Xlib looks for events after each flush and reply, four reads of an
+// empty socket per click that the click thread has no use for.
 class X11Mouse final : public Mouse {
 public:
     // Opens the connection named by DISPLAY and checks for XTEST. On failure returns
@@ -27,13 +29,16 @@ public:
     void release(MouseButton button) override;
     // Both transitions in one write: the server is woken once per click.
     void click(MouseButton button) override;
+    // Where the connection has broken, the last place read.
     PointerPosition position() override;
 
 private:
-    explicit X11Mouse(_XDisplay* display);
+    X11Mouse(xcb_connection_t* connection, std::uint32_t root);
     void send(MouseButton button, std::initializer_list<bool> presses);
-    _XDisplay* m_display;
-    std::mutex m_lock;
+
+    xcb_connection_t* m_connection;
+    std::uint32_t m_root;
+    std::atomic<PointerPosition> m_last{PointerPosition{}};
 };
 
 } // namespace tivrel
