@@ -1,9 +1,13 @@
 #include "platform/linux/DeadlineClickTimer.h"
 
-#include <chrono>
+#include <cerrno>
+#include <climits>
 #include <ctime>
+#include <linux/futex.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace tivrel {
 
@@ -17,26 +21,42 @@ std::int64_t DeadlineClickTimer::now() {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-// The steady clock is CLOCK_MONOTONIC here, and a condition variable's wait_until on it waits
-// for that clock's absolute time (pthread_cond_clockwait): one system call a tick, where a
-// timerfd took three (arm, poll, read).
+namespace {
+
+long futex(std::atomic<std::uint32_t>& word, int op, std::uint32_t value, const timespec* at) {
+    static_assert(sizeof(word) == sizeof(std::uint32_t));
+    return ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), op, value, at, nullptr,
+                     FUTEX_BITSET_MATCH_ANY);
+}
+
+} // namespace
+
+// One system call a tick: a futex wait for an absolute time on CLOCK_MONOTONIC (the clock of
+// FUTEX_WAIT_BITSET). A timerfd took three (arm, poll, read), a condition variable two.
 bool DeadlineClickTimer::sleepUntil(std::int64_t deadline) {
-    const std::chrono::steady_clock::time_point at{std::chrono::nanoseconds(deadline)};
-    std::unique_lock lock(m_lock);
-    return !m_woken.wait_until(lock, at, [this] { return m_wake; });
+    const timespec at{static_cast<time_t>(deadline / 1'000'000'000),
+                      static_cast<long>(deadline % 1'000'000'000)};
+    for (;;) {
+        if (m_wake.load() != 0)
+            return false;
+        if (futex(m_wake, FUTEX_WAIT_BITSET_PRIVATE, 0, &at) == 0 || errno == EINTR ||
+            errno == EAGAIN)
+            continue; // woken, interrupted, or the word changed before the wait: look again
+        if (errno != ETIMEDOUT) {
+            // Not seen with a valid time; the tick is still kept, only a stop waits for it.
+            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+        }
+        return m_wake.load() == 0;
+    }
 }
 
 void DeadlineClickTimer::wake() {
-    {
-        const std::lock_guard lock(m_lock);
-        m_wake = true;
-    }
-    m_woken.notify_all();
+    m_wake.store(1);
+    futex(m_wake, FUTEX_WAKE_PRIVATE, INT_MAX, nullptr);
 }
 
 void DeadlineClickTimer::clearWake() {
-    const std::lock_guard lock(m_lock);
-    m_wake = false;
+    m_wake.store(0);
 }
 
 bool DeadlineClickTimer::raisePriority() {

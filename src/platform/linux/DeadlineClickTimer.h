@@ -2,14 +2,13 @@
 
 #include "platform/ThreadClickTimer.h"
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
+#include <cstdint>
 
 namespace tivrel {
 
 // The click thread on Linux: it sleeps until each tick's absolute time on CLOCK_MONOTONIC in
-// one futex wait (a condition variable's wait_until on the steady clock), which a stop cuts
-// short, and asks for SCHED_FIFO at the lowest priority.
+// one futex wait, which a stop cuts short, and asks for SCHED_FIFO at the lowest priority.
 class DeadlineClickTimer final : public ThreadClickTimer {
 public:
     DeadlineClickTimer() = default;
@@ -26,9 +25,7 @@ protected:
     bool raisePriority() override;
 
 private:
-    std::mutex m_lock;
-    std::condition_variable m_woken;
-    bool m_wake = false; // under m_lock
+    std::atomic<std::uint32_t> m_wake{0}; // the futex word: 1 once a stop has woken the thread
 };
 
 } // namespace tivrel
