@@ -30,19 +30,22 @@ template <class Control> Control* named(const QWidget& window, const char* name)
     return control;
 }
 
+// Says so when a file could not be written.
+bool written(bool ok, const QString& path) {
+    if (!ok)
+        std::fprintf(stderr, "tivrel-pictures: cannot write %s\n", qPrintable(path));
+    return ok;
+}
+
 bool save(const QImage& image, const QString& path) {
-    if (image.save(path))
-        return true;
-    std::fprintf(stderr, "tivrel-pictures: cannot write %s\n", qPrintable(path));
-    return false;
+    return written(image.save(path), path);
 }
 
 bool save(const QByteArray& bytes, const QString& path) {
     QFile file(path);
-    if (!bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        return true;
-    std::fprintf(stderr, "tivrel-pictures: cannot write %s\n", qPrintable(path));
-    return false;
+    return written(!bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
+                       file.write(bytes) == bytes.size(),
+                   path);
 }
 
 } // namespace
