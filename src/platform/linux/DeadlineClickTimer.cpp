@@ -1,5 +1,7 @@
 #include "platform/linux/DeadlineClickTimer.h"
 
+#include "platform/linux/RealtimeKit.h"
+
 #include <cerrno>
 #include <climits>
 #include <ctime>
@@ -64,7 +66,11 @@ bool DeadlineClickTimer::raisePriority() {
     // for more (audio servers ask for more).
     sched_param param{};
     param.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+    if (::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0)
+        return true;
+    // Most desktop users may not ask the kernel themselves; RealtimeKit grants it to them.
+    return realtimeKit::makeThreadRealtime(std::uint64_t(::gettid()),
+                                           std::uint32_t(sched_get_priority_min(SCHED_RR)));
 }
 
 } // namespace tivrel

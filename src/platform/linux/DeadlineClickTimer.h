@@ -8,7 +8,8 @@
 namespace tivrel {
 
 // The click thread on Linux: it sleeps until each tick's absolute time on CLOCK_MONOTONIC in
-// one futex wait, which a stop cuts short, and asks for SCHED_FIFO at the lowest priority.
+// one futex wait, which a stop cuts short, and asks for SCHED_FIFO at the lowest priority;
+// where the kernel refuses it, RealtimeKit is asked for SCHED_RR at that priority instead.
 class DeadlineClickTimer final : public ThreadClickTimer {
 public:
     DeadlineClickTimer() = default;
