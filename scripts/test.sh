@@ -4,9 +4,10 @@
 # - style: clang-format over every source file;
 # - a Release build with warnings as errors (the benchmark too, so that it keeps building),
 #   running every tier: unit (offscreen, fakes), x11 (in-process against Xvfb, openbox and
-#   trayer), program (the real tivrel driven from outside) and packaging;
-# - a Debug build with the address and undefined behaviour sanitizers, running the unit and
-#   x11 tiers again.
+#   trayer), system (against dbus-daemon, polkit and RealtimeKit on a bus of the test's own),
+#   program (the real tivrel driven from outside) and packaging;
+# - a Debug build with the address and undefined behaviour sanitizers, running the unit, x11
+#   and system tiers again.
 #
 # - the Windows build (mingw-w64, Qt for Windows built once into a cache) and its tests under
 #   Wine: unit, Windows backends, the whole tivrel.exe, the installer (scripts/windows/test.sh).
@@ -29,19 +30,20 @@ configure_and_build "$ROOT/build-test" -DCMAKE_BUILD_TYPE=Release -DTIVREL_WERRO
 
 # The unit tier (offscreen, fakes, private temporary folders) runs two at a time; the tiers
 # that share an X session or a package build run one at a time.
-echo "== tests: unit, x11, program, packaging"
+echo "== tests: unit, x11, system, program, packaging"
 ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -L unit -j 2
 ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -LE unit
 
 if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
-    echo "== unit and x11 tests with address and undefined behaviour sanitizers"
+    echo "== unit, x11 and system tests with address and undefined behaviour sanitizers"
     dir="$ROOT/build-asan"
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIVREL_SANITIZE=ON
-    cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel-x-session
+    cmake --build "$dir" -j "$(nproc)" --target tivrel_tests tivrel_x11_tests tivrel_system_tests \
+        tivrel-x-session
     export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ctest --test-dir "$dir" --output-on-failure --timeout 600 -L unit -j 2
-    ctest --test-dir "$dir" --output-on-failure --timeout 600 -L x11
+    ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'x11|system'
 fi
 if [ "${TIVREL_SKIP_WINDOWS:-0}" = 1 ]; then
     echo "== Windows tests SKIPPED (TIVREL_SKIP_WINDOWS=1)"

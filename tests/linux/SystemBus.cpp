@@ -1,0 +1,138 @@
+#include "SystemBus.h"
+
+#include "Waiting.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <dbus/dbus.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace tivrel::test {
+
+namespace {
+
+constexpr auto kReadyWithin = std::chrono::seconds(15);
+
+// A bus that lets every user own and call anything: the services' own policy files, which
+// a real system bus reads, are not what these tests are about.
+constexpr const char* kConfiguration = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=%1</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_type="method_call"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+)";
+
+QString folder() {
+    return QString::fromLocal8Bit(qgetenv("TIVREL_TEST_BUS_FOLDER"));
+}
+QString socketFile() {
+    return folder() + QStringLiteral("/bus");
+}
+QString address() {
+    return QStringLiteral("unix:path=") + socketFile();
+}
+
+// Whether `name` has an owner on the bus, asked on a connection of this question's own.
+bool nameHasOwner(const char* name) {
+    DBusError error;
+    dbus_error_init(&error);
+    DBusConnection* bus = dbus_connection_open_private(address().toLocal8Bit().constData(), &error);
+    bool owned = false;
+    if (bus) {
+        dbus_connection_set_exit_on_disconnect(bus, FALSE);
+        if (dbus_bus_register(bus, &error))
+            owned = dbus_bus_name_has_owner(bus, name, &error);
+        dbus_connection_close(bus);
+        dbus_connection_unref(bus);
+    }
+    dbus_error_free(&error);
+    return owned;
+}
+
+} // namespace
+
+bool SystemBus::prepare(QString* error) {
+    char pattern[] = "/tmp/tivrel-bus-XXXXXX"; // short: a socket's path has room for 107 bytes
+    if (!::mkdtemp(pattern)) {
+        *error = QStringLiteral("no folder for the bus");
+        return false;
+    }
+    // The services run as users of their own and must reach the socket.
+    QFile::setPermissions(QString::fromLocal8Bit(pattern),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                              QFileDevice::ReadOther | QFileDevice::ExeOther |
+                              QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    qputenv("TIVREL_TEST_BUS_FOLDER", pattern);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address().toLocal8Bit());
+    QFile configuration(folder() + QStringLiteral("/bus.conf"));
+    if (!configuration.open(QIODevice::WriteOnly) ||
+        configuration.write(QString::fromLatin1(kConfiguration).arg(socketFile()).toUtf8()) < 0) {
+        *error = QStringLiteral("cannot write %1").arg(configuration.fileName());
+        return false;
+    }
+    return true;
+}
+
+void SystemBus::cleanUp() {
+    if (!folder().isEmpty())
+        QDir(folder()).removeRecursively();
+}
+
+SystemBus::~SystemBus() {
+    m_realtimeKit.kill();
+    m_polkit.kill();
+    m_bus.kill();
+    QFile::remove(socketFile()); // the next bus, or none, finds no socket left over
+}
+
+bool SystemBus::start(ChildProcess& process, const QStringList& command, const char* busName,
+                      QString* error) {
+    const QStringList environment{
+        QStringLiteral("PATH=") + QString::fromLocal8Bit(qgetenv("PATH")),
+        QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS=") + address(),
+    };
+    // Nothing to a file: RealtimeKit allows itself no file size, and a write would end it.
+    const QString quiet = QStringLiteral("/dev/null");
+    if (!process.start(command, environment, quiet, quiet, error))
+        return false;
+    if (waitUntil([&] { return nameHasOwner(busName) || process.hasEnded(); }, kReadyWithin) &&
+        !process.hasEnded())
+        return true;
+    *error = QStringLiteral("%1 is not on the bus: %2").arg(command.first(), process.describeEnd());
+    return false;
+}
+
+bool SystemBus::startBus(QString* error) {
+    QFile::remove(socketFile());
+    return start(m_bus,
+                 {QStringLiteral("dbus-daemon"), QStringLiteral("--nofork"),
+                  QStringLiteral("--nopidfile"),
+                  QStringLiteral("--config-file=") + folder() + QStringLiteral("/bus.conf")},
+                 "org.freedesktop.DBus", error);
+}
+
+bool SystemBus::startPolkit(QString* error) {
+    return start(m_polkit,
+                 {QStringLiteral("/usr/lib/polkit-1/polkitd"), QStringLiteral("--no-debug")},
+                 "org.freedesktop.PolicyKit1", error);
+}
+
+bool SystemBus::startRealtimeKit(QString* error) {
+    return start(m_realtimeKit, {QStringLiteral("/usr/libexec/rtkit-daemon")},
+                 "org.freedesktop.RealtimeKit1", error);
+}
+
+} // namespace tivrel::test
