@@ -2,7 +2,6 @@
 // privileged user, RealtimeKit on the system bus for everyone else, as on a desktop. Where
 // neither grants it, the run clicks all the same at normal priority.
 #include "SystemBus.h"
-#include "Waiting.h"
 #include "platform/linux/DeadlineClickTimer.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <optional>
 
 namespace tivrel::test {
@@ -87,10 +87,14 @@ std::optional<Observed> runInChild(bool kernelGrants, rlim_t presetTimeLimitUs) 
     }
     ::close(channel[1]);
     Observed seen;
-    const bool read = ::read(channel[0], &seen, sizeof seen) == sizeof seen;
+    ssize_t got = 0;
+    while ((got = ::read(channel[0], &seen, sizeof seen)) < 0 && errno == EINTR) {
+    }
+    const bool read = got == ssize_t(sizeof seen);
     ::close(channel[0]);
     int status = 0;
-    ::waitpid(child, &status, 0);
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return seen;
@@ -127,6 +131,7 @@ TEST_P(ClickThreadPriorityTest, RaisedWhereGrantedClicksEitherWay) {
     EXPECT_EQ(seen->priority, c.policy == SCHED_OTHER ? 0 : 1);
     EXPECT_EQ(seen->timeLimitUs, c.timeLimitUs);
 }
+
 INSTANTIATE_TEST_SUITE_P(
     Systems, ClickThreadPriorityTest,
     ::testing::Values(
