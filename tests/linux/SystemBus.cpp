@@ -131,8 +131,12 @@ bool SystemBus::startPolkit(QString* error) {
 }
 
 bool SystemBus::startRealtimeKit(QString* error) {
-    return start(m_realtimeKit, {QStringLiteral("/usr/libexec/rtkit-daemon")},
-                 "org.freedesktop.RealtimeKit1", error);
+    // Without the limits it puts on itself: they count every process of its user, so a second
+    // RealtimeKit (the machine's own, say) could not start its threads.
+    return start(
+        m_realtimeKit,
+        {QStringLiteral("/usr/libexec/rtkit-daemon"), QStringLiteral("--no-limit-resources")},
+        "org.freedesktop.RealtimeKit1", error);
 }
 
 } // namespace tivrel::test
