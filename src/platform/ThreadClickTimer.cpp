@@ -36,10 +36,12 @@ void ThreadClickTimer::stop() {
 }
 
 void ThreadClickTimer::loop(std::int64_t interval, std::uint64_t run) {
+    // The run's clock starts before the thread asks for its priority: where a service is
+    // asked (a few milliseconds), the first click is not put off by the whole exchange.
+    TickSchedule schedule(now(), interval);
     // Refused (no privilege, no real-time budget): the thread runs at normal priority. It
     // sleeps between ticks and does a bounded piece of work per tick either way.
     raisePriority();
-    TickSchedule schedule(now(), interval);
     while (!m_stopping) {
         if (!sleepUntil(schedule.nextTickAt()) || m_stopping)
             return;

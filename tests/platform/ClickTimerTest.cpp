@@ -2,6 +2,7 @@
 // thread, and leaves no tick behind a stop. Nothing here measures time: the schedule's
 // timing is TickScheduleTest's, and its figures are the benchmark's.
 #include "SystemTimers.h"
+#include "platform/ThreadClickTimer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -138,6 +140,43 @@ TEST(ClickTimerTest, StopWakesASleepingThreadAtOnce) {
     timer.stop();
     EXPECT_LT(clock.elapsed(), 500) << "stop waited for the tick it cancelled";
     EXPECT_EQ(ticks, 0);
+}
+
+// A click thread whose own clock stands still but for its wait and its request for priority,
+// which takes a service's 4 ms.
+class SlowToRaiseTimer final : public ThreadClickTimer {
+public:
+    ~SlowToRaiseTimer() override { shutDown(); }
+    std::atomic<std::int64_t> clock{1'000'000'000};
+    std::atomic<std::int64_t> firstDeadline{0};
+
+protected:
+    std::int64_t now() override { return clock; }
+    bool sleepUntil(std::int64_t deadline) override {
+        if (firstDeadline == 0)
+            firstDeadline = deadline;
+        clock = std::max<std::int64_t>(clock, deadline);
+        return true;
+    }
+    void wake() override {}
+    void clearWake() override {}
+    bool raisePriority() override {
+        clock += 4'000'000;
+        return true;
+    }
+};
+
+// The run's clock starts before the thread asks for its priority: the first click stays due
+// one interval after the start, however long the answer takes.
+TEST(ClickTimerTest, FirstTickIsDueOneIntervalAfterTheStart) {
+    SlowToRaiseTimer timer;
+    const std::int64_t startedAt = timer.clock;
+    std::atomic<int> ticks = 0;
+    timer.start(
+        5, [&] { return ++ticks < 3; }, [] {});
+    ASSERT_TRUE(pumpUntil([&] { return !timer.isRunning(); }));
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(timer.firstDeadline - startedAt, 5'000'000);
 }
 
 TEST(ClickTimerTest, StopWhenIdleAndTwiceIsHarmless) {
