@@ -7,8 +7,13 @@
 
 #include <dbus/dbus.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tivrel::test {
 
@@ -92,6 +97,8 @@ void SystemBus::cleanUp() {
 }
 
 SystemBus::~SystemBus() {
+    if (m_silentSocket >= 0)
+        ::close(m_silentSocket);
     m_realtimeKit.kill();
     m_polkit.kill();
     m_bus.kill();
@@ -122,6 +129,24 @@ bool SystemBus::startBus(QString* error) {
                   QStringLiteral("--nopidfile"),
                   QStringLiteral("--config-file=") + folder() + QStringLiteral("/bus.conf")},
                  "org.freedesktop.DBus", error);
+}
+
+bool SystemBus::startSilentBus(QString* error) {
+    QFile::remove(socketFile());
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    const QByteArray path = socketFile().toLocal8Bit();
+    std::memcpy(where.sun_path, path.constData(),
+                std::min<std::size_t>(std::size_t(path.size()), sizeof where.sun_path - 1));
+    m_silentSocket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // The kernel completes each connection in the backlog; nobody reads what it sends.
+    if (m_silentSocket < 0 ||
+        ::bind(m_silentSocket, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 ||
+        ::listen(m_silentSocket, 16) != 0) {
+        *error = QStringLiteral("no socket at %1").arg(socketFile());
+        return false;
+    }
+    return true;
 }
 
 bool SystemBus::startPolkit(QString* error) {

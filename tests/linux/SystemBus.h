@@ -22,6 +22,9 @@ public:
     static void cleanUp();
 
     bool startBus(QString* error);
+    // A socket where the bus should be that takes connections and never answers: a bus that
+    // hangs.
+    bool startSilentBus(QString* error);
     bool startPolkit(QString* error);
     bool startRealtimeKit(QString* error);
 
@@ -32,6 +35,7 @@ private:
     ChildProcess m_bus;
     ChildProcess m_polkit;
     ChildProcess m_realtimeKit;
+    int m_silentSocket = -1;
 };
 
 } // namespace tivrel::test

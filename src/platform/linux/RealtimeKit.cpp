@@ -4,6 +4,8 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -11,6 +13,7 @@ namespace tivrel::realtimeKit {
 
 namespace {
 
+constexpr const char* kSystemBusAddress = "unix:path=/var/run/dbus/system_bus_socket";
 constexpr const char* kService = "org.freedesktop.RealtimeKit1";
 constexpr const char* kObject = "/org/freedesktop/RealtimeKit1";
 constexpr const char* kInterface = "org.freedesktop.RealtimeKit1";
@@ -42,20 +45,40 @@ private:
     DBusError m_error;
 };
 
-// A private connection, so that nothing else in the process shares or closes it, and one that
-// never ends the process when the bus goes away (libdbus's default for the system bus).
-Connection openSystemBus() {
-    Error error;
-    Connection bus(dbus_bus_get_private(DBUS_BUS_SYSTEM, error.get()));
-    if (bus)
-        dbus_connection_set_exit_on_disconnect(bus.get(), FALSE);
-    return bus;
-}
-
 Message call(DBusConnection* bus, DBusMessage* request) {
     Error error;
     return Message(
         dbus_connection_send_with_reply_and_block(bus, request, kCallTimeoutMs, error.get()));
+}
+
+// libdbus's blocking call waits for the end of the handshake with no time limit of its own;
+// this waits at most a call's time for it.
+bool authenticate(DBusConnection* bus) {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(kCallTimeoutMs);
+    while (!dbus_connection_get_is_authenticated(bus)) {
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+        if (left <= 0 || !dbus_connection_read_write(bus, int(left)))
+            return false;
+    }
+    return true;
+}
+
+// A private connection, so that nothing else in the process shares or closes it. Neither
+// the handshake nor the greeting waits longer than any call: a stop would wait with them,
+// and libdbus's own greeting on a bus that does not answer waits for good.
+Connection openSystemBus() {
+    const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    Error error;
+    Connection bus(dbus_connection_open_private(address && *address ? address : kSystemBusAddress,
+                                                error.get()));
+    if (!bus || !authenticate(bus.get()))
+        return {};
+    Message hello(dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                               "org.freedesktop.DBus", "Hello"));
+    if (!hello || !call(bus.get(), hello.get()))
+        return {};
+    return bus;
 }
 
 // RealtimeKit's limit on a client's real-time CPU time between two blocking calls; none
