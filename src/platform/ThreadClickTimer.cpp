@@ -45,13 +45,16 @@ void ThreadClickTimer::loop(std::int64_t interval, std::uint64_t run) {
     while (!m_stopping) {
         if (!sleepUntil(schedule.nextTickAt()) || m_stopping)
             return;
-        const std::int64_t madeAt = now();
         if (!m_tick()) {
             QMetaObject::invokeMethod(
                 &m_uiThread, [this, run] { endedByItself(run); }, Qt::QueuedConnection);
             return;
         }
-        schedule.ticked(madeAt);
+        // A tick counts from when it ends, its click sent. A tick waits for the display to
+        // answer its look at the pointer, and a display that kept it waiting has only just
+        // taken the click before: the next click keeps half an interval from this one where
+        // the clicked program sees them, not only on this thread's clock.
+        schedule.ticked(now());
     }
 }
 

@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
+#include <vector>
 
 namespace tivrel::test {
 namespace {
@@ -142,41 +144,69 @@ TEST(ClickTimerTest, StopWakesASleepingThreadAtOnce) {
     EXPECT_EQ(ticks, 0);
 }
 
-// A click thread whose own clock stands still but for its wait and its request for priority,
-// which takes a service's 4 ms.
-class SlowToRaiseTimer final : public ThreadClickTimer {
+// A click thread on a clock of the test's own. It stands still but for its waits, which move
+// it to their deadlines, the request for priority, which takes `raiseNs`, and what a tick
+// adds to it.
+class FakeClockTimer final : public ThreadClickTimer {
 public:
-    ~SlowToRaiseTimer() override { shutDown(); }
-    std::atomic<std::int64_t> clock{1'000'000'000};
-    std::atomic<std::int64_t> firstDeadline{0};
+    explicit FakeClockTimer(std::int64_t raiseNs) : m_raiseNs(raiseNs) {}
+    ~FakeClockTimer() override { shutDown(); }
+    static constexpr std::int64_t kStart = 1'000'000'000;
+    std::atomic<std::int64_t> clock{kStart};
+    std::vector<std::int64_t> deadlines; // since kStart; the thread's, read once it has ended
 
 protected:
     std::int64_t now() override { return clock; }
     bool sleepUntil(std::int64_t deadline) override {
-        if (firstDeadline == 0)
-            firstDeadline = deadline;
+        deadlines.push_back(deadline - kStart);
         clock = std::max<std::int64_t>(clock, deadline);
         return true;
     }
     void wake() override {}
     void clearWake() override {}
     bool raisePriority() override {
-        clock += 4'000'000;
+        clock += m_raiseNs;
         return true;
     }
+
+private:
+    const std::int64_t m_raiseNs;
 };
+
+constexpr std::int64_t kMs = 1'000'000;
+
+// Runs `ticks` ticks 10 ms apart; `tickTakes(n)` is how long the n-th (from 1) keeps the
+// thread. Returns the deadlines the thread waited for.
+std::vector<std::int64_t> deadlinesOfARun(std::int64_t raiseNs, int ticks,
+                                          const std::function<std::int64_t(int)>& tickTakes) {
+    FakeClockTimer timer(raiseNs);
+    std::atomic<int> made = 0;
+    timer.start(
+        10,
+        [&] {
+            timer.clock += tickTakes(++made);
+            return made < ticks;
+        },
+        [] {});
+    EXPECT_TRUE(pumpUntil([&] { return !timer.isRunning(); }));
+    return timer.deadlines;
+}
 
 // The run's clock starts before the thread asks for its priority: the first click stays due
 // one interval after the start, however long the answer takes.
 TEST(ClickTimerTest, FirstTickIsDueOneIntervalAfterTheStart) {
-    SlowToRaiseTimer timer;
-    const std::int64_t startedAt = timer.clock;
-    std::atomic<int> ticks = 0;
-    timer.start(
-        5, [&] { return ++ticks < 3; }, [] {});
-    ASSERT_TRUE(pumpUntil([&] { return !timer.isRunning(); }));
-    EXPECT_EQ(ticks, 3);
-    EXPECT_EQ(timer.firstDeadline - startedAt, 5'000'000);
+    const auto deadlines = deadlinesOfARun(4 * kMs, 2, [](int) { return 0; });
+    EXPECT_EQ(deadlines, (std::vector<std::int64_t>{10 * kMs, 20 * kMs}));
+}
+
+// A tick held 18 ms by a display that kept its look at the pointer waiting sends its click
+// at 28 ms, just after the display took it: the next keeps half an interval from that click,
+// and the run catches up at that spacing until it is on time again.
+TEST(ClickTimerTest, ATickHeldUpKeepsHalfAnIntervalBeforeTheNext) {
+    const auto deadlines =
+        deadlinesOfARun(0, 5, [](int n) { return n == 1 ? 18 * kMs : std::int64_t(0); });
+    EXPECT_EQ(deadlines,
+              (std::vector<std::int64_t>{10 * kMs, 33 * kMs, 38 * kMs, 43 * kMs, 50 * kMs}));
 }
 
 TEST(ClickTimerTest, StopWhenIdleAndTwiceIsHarmless) {
