@@ -2,9 +2,14 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <grp.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +18,7 @@ namespace tivrel::test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
+constexpr auto kChildMayTake = std::chrono::seconds(20);
 
 bool writeAll(int fd, const QByteArray& bytes) {
     qsizetype done = 0;
@@ -29,34 +35,43 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 } // namespace
 
-std::optional<QString> runUnprivileged(const std::function<QString()>& body, QString* whyNot) {
-    if (::geteuid() != 0)
-        return body();
-    int channel[2];
-    if (::pipe(channel) != 0) {
+std::optional<QString> runInChild(const std::function<QString()>& body, QString* whyNot) {
+    const auto fail = [whyNot](const QString& why) {
         if (whyNot)
-            *whyNot = QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            *whyNot = why;
         return std::nullopt;
-    }
+    };
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return fail(QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     const pid_t child = ::fork();
     if (child < 0) {
-        if (whyNot)
-            *whyNot = QStringLiteral("fork: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
         ::close(channel[0]);
         ::close(channel[1]);
-        return std::nullopt;
+        return fail(QStringLiteral("fork: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (child == 0) {
         ::close(channel[0]);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(3);
         const bool sent = writeAll(channel[1], body().toUtf8());
         ::_exit(sent ? 0 : 4);
     }
     ::close(channel[1]);
     QByteArray answer;
     char buffer[4096];
+    const auto deadline = std::chrono::steady_clock::now() + kChildMayTake;
+    bool hung = false;
     for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{channel[0], POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(std::max<std::int64_t>(left.count(), 0)));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled == 0) {
+            hung = true;
+            ::kill(child, SIGKILL);
+            break;
+        }
         const ssize_t n = ::read(channel[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -68,12 +83,23 @@ std::optional<QString> runUnprivileged(const std::function<QString()>& body, QSt
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        if (whyNot)
-            *whyNot = QStringLiteral("the unprivileged child ended with status %1").arg(status);
-        return std::nullopt;
-    }
+    if (hung)
+        return fail(QStringLiteral("the child hung and was killed"));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return fail(QStringLiteral("the child ended with status %1").arg(status));
     return QString::fromUtf8(answer);
+}
+
+std::optional<QString> runUnprivileged(const std::function<QString()>& body, QString* whyNot) {
+    if (::geteuid() != 0)
+        return body();
+    return runInChild(
+        [&] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(3);
+            return body();
+        },
+        whyNot);
 }
 
 bool makeReadOnlyForAll(const QString& folder) {

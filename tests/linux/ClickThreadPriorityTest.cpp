@@ -2,22 +2,19 @@
 // privileged user, RealtimeKit on the system bus for everyone else, as on a desktop. Where
 // neither grants it, the run clicks all the same at normal priority.
 #include "SystemBus.h"
+#include "fakes/Unprivileged.h"
 #include "platform/linux/DeadlineClickTimer.h"
 
 #include <gtest/gtest.h>
 
 #include <linux/capability.h>
-#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <optional>
 
 namespace tivrel::test {
@@ -35,15 +32,8 @@ struct Observed {
 // Runs three ticks as an ordinary user's program does, or as one the kernel lets raise its
 // own threads. In a child process: a lowered hard limit is for good (this root may lack
 // CAP_SYS_RESOURCE), and the child takes it away with it.
-std::optional<Observed> runInChild(bool kernelGrants, rlim_t presetTimeLimitUs) {
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return std::nullopt;
-    const pid_t child = ::fork();
-    if (child < 0)
-        return std::nullopt;
-    if (child == 0) {
-        ::close(channel[0]);
+std::optional<Observed> runThreeTicks(bool kernelGrants, rlim_t presetTimeLimitUs) {
+    const std::optional<QString> answer = runInChild([&] {
         // Nor may the program raise itself by its limit on real-time priority.
         const rlimit noPriority{0, 0};
         const rlimit preset{presetTimeLimitUs, presetTimeLimitUs};
@@ -84,26 +74,19 @@ std::optional<Observed> runInChild(bool kernelGrants, rlim_t presetTimeLimitUs) 
         }
         rlimit limit{};
         ::getrlimit(RLIMIT_RTTIME, &limit);
-        const Observed seen{ticks, policy, priority, limit.rlim_max};
-        ::_exit(::write(channel[1], &seen, sizeof seen) == sizeof seen ? 0 : 5);
-    }
-    ::close(channel[1]);
-    // A child stuck in a stop that waits for the bus would otherwise hold the test for good.
-    pollfd answer{channel[0], POLLIN, 0};
-    if (::poll(&answer, 1, 20'000) <= 0)
-        ::kill(child, SIGKILL);
-    Observed seen;
-    ssize_t got = 0;
-    while ((got = ::read(channel[0], &seen, sizeof seen)) < 0 && errno == EINTR) {
-    }
-    const bool read = got == ssize_t(sizeof seen);
-    ::close(channel[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(ticks.load())
+            .arg(policy.load())
+            .arg(priority.load())
+            .arg(qulonglong(limit.rlim_max));
+    });
+    if (!answer)
         return std::nullopt;
-    return seen;
+    const QStringList seen = answer->split(QLatin1Char(' '));
+    if (seen.size() != 4)
+        return std::nullopt;
+    return Observed{seen[0].toInt(), seen[1].toInt(), seen[2].toInt(),
+                    rlim_t(seen[3].toULongLong())};
 }
 
 enum class Bus { None, Silent, Up };
@@ -134,7 +117,7 @@ TEST_P(ClickThreadPriorityTest, RaisedWhereGrantedClicksEitherWay) {
     ASSERT_TRUE(!c.polkit || system.startPolkit(&error)) << qPrintable(error);
     ASSERT_TRUE(!c.realtimeKit || system.startRealtimeKit(&error)) << qPrintable(error);
 
-    const std::optional<Observed> seen = runInChild(c.kernelGrants, c.presetTimeLimitUs);
+    const std::optional<Observed> seen = runThreeTicks(c.kernelGrants, c.presetTimeLimitUs);
     ASSERT_TRUE(seen) << "the run's child process failed, or hung and was killed";
     EXPECT_GE(seen->ticks, 3);
     EXPECT_EQ(seen->policy, c.policy);
