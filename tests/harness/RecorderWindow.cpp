@@ -178,6 +178,14 @@ void OutsideInput::releaseButtons() {
     XSync(m_display, False);
 }
 
+void OutsideInput::holdServer(bool hold) {
+    if (hold)
+        XGrabServer(m_display);
+    else
+        XUngrabServer(m_display);
+    XSync(m_display, False);
+}
+
 bool OutsideInput::tapKey(const char* keysymName) {
     const KeySym keysym = XStringToKeysym(keysymName);
     const KeyCode code = keysym == NoSymbol ? 0 : XKeysymToKeycode(m_display, keysym);

@@ -95,6 +95,9 @@ public:
     // Presses and releases the key with this keysym name ("Return"); returns once the server
     // has sent both to the window with the focus. False when no key gives that keysym.
     bool tapKey(const char* keysymName);
+    // Grabs the server, or lets it go: while held, the server handles no other client's
+    // requests, as when it is busy.
+    void holdServer(bool hold);
 
 private:
     _XDisplay* m_display = nullptr;

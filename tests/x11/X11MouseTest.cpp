@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace tivrel::test {
 namespace {
@@ -116,6 +118,33 @@ TEST_P(X11MouseButtons, ClickButtonIsOnePressThenItsRelease) {
 }
 
 INSTANTIATE_TEST_SUITE_P(X11Mouse, X11MouseButtons, ::testing::ValuesIn(kButtons), caseName);
+
+// The click thread counts the spacing between clicks from when a click returns. A click that
+// returned while the server still held it back could reach the clicked program right
+// before the next one.
+TEST_F(X11MouseOverWindow, ClickReturnsOnlyOnceTheServerHasTakenIt) {
+    input.holdServer(true);
+    std::atomic<bool> returned{false};
+    std::thread clicker([&] {
+        stuff->ClickButton(LeftButton);
+        returned = true;
+    });
+    std::this_thread::sleep_for(200ms);
+    const bool returnedWhileHeld = returned;
+    input.holdServer(false);
+    clicker.join();
+    EXPECT_FALSE(returnedWhileHeld) << "the click returned while the server could not take it";
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(RightButton, 3));
+
+    const QPoint origin = kRecorderPlace.topLeft();
+    const std::vector<ButtonRecord> clickThenEndMark{
+        record(true, 1, kPointerInWindow, origin),
+        record(false, 1, kPointerInWindow, origin),
+        record(true, 3, kPointerInWindow, origin),
+        record(false, 3, kPointerInWindow, origin),
+    };
+    EXPECT_EQ(recorder.events(), clickThenEndMark);
+}
 
 TEST_F(X11MouseOverWindow, UnknownButtonCodesInjectNothing) {
     for (const int code : {0, 3, 8, -1}) {

@@ -68,7 +68,11 @@ void X11Mouse::send(MouseButton button, std::initializer_list<bool> presses) {
         xcb_test_fake_input(m_connection, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE,
                             xButton(button), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     }
-    xcb_flush(m_connection);
+    // In the same write, the cheapest request with a reply: the server answers it only after
+    // it has taken the transitions. A server that was held up (busy, or grabbed by another
+    // client) takes them only now, so the click thread counts its spacing from here; without
+    // the wait, this click and the next could reach the clicked program together.
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
 void X11Mouse::press(MouseButton button) {

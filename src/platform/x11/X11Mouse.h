@@ -25,6 +25,7 @@ public:
     static std::unique_ptr<X11Mouse> open(QString* error);
     ~X11Mouse() override;
 
+    // Each returns once the server has taken the transitions.
     void press(MouseButton button) override;
     void release(MouseButton button) override;
     // Both transitions in one write: the server is woken once per click.
