@@ -112,7 +112,9 @@ void dumpEvents(const Options& options, const std::string& name,
         return;
     std::error_code ignored;
     fs::create_directories(options.dumpFolder, ignored);
-    std::ofstream out(options.dumpFolder + "/" + name + ".csv");
+    // bench/run.sh hands both of its passes the same folder: the hog pass's files keep apart.
+    const std::string pass = options.hog ? "hog-" : "";
+    std::ofstream out(options.dumpFolder + "/" + pass + name + ".csv");
     out << "kind,button,root_x,root_y,server_ms,received_ns\n";
     for (const PointerEvent& e : events) {
         const char* kind = e.kind == PointerEventKind::Press     ? "press"
