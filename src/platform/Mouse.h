@@ -16,7 +16,9 @@ struct PointerPosition {
 class Mouse {
 public:
     virtual ~Mouse() = default;
-    // Presses or releases a button at the pointer's present place without moving it.
+    // Presses or releases a button at the pointer's present place without moving it. Each
+    // returns once the system has taken the input, not merely once it was sent: the click
+    // thread keeps the next click half an interval from when this one returns.
     virtual void press(MouseButton button) = 0;
     virtual void release(MouseButton button) = 0;
     // A press and its release, handed to the system together where it can take both at once.

@@ -50,10 +50,10 @@ void ThreadClickTimer::loop(std::int64_t interval, std::uint64_t run) {
                 &m_uiThread, [this, run] { endedByItself(run); }, Qt::QueuedConnection);
             return;
         }
-        // A tick counts from when it ends, its click taken by the system (the X backend
-        // waits for the server's word). A system that kept the click waiting has only just
-        // taken it: the next click keeps half an interval from this one where the clicked
-        // program sees them, not only on this thread's clock.
+        // A tick counts from when it ends, its click taken by the system (Mouse returns only
+        // then). A system that kept the click waiting has only just taken it: the next click
+        // keeps half an interval from this one where the clicked program sees them, not only
+        // on this thread's clock.
         schedule.ticked(now());
     }
 }

@@ -7,7 +7,7 @@
 namespace tivrel {
 
 // Clicks with SendInput, as if from the physical mouse, and reads the pointer with
-// GetCursorPos.
+// GetCursorPos. SendInput returns once the input is in the system's input stream.
 class Win32Mouse final : public Mouse {
 public:
     void press(MouseButton button) override;
