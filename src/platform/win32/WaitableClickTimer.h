@@ -7,7 +7,8 @@ namespace tivrel {
 
 // The click thread on Windows: it sleeps on a high-resolution waitable timer set for each
 // tick's time on the performance counter, beside an event that wakes it for a stop, and runs
-// at the highest priority of its process's class.
+// at THREAD_PRIORITY_HIGHEST: two steps above normal within its process's class, short of
+// time-critical.
 class WaitableClickTimer final : public ThreadClickTimer {
 public:
     WaitableClickTimer();
