@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -52,31 +54,40 @@ TEST_F(SystemTickSourceTest, TicksOnScheduleAndNeverEarly) {
 // A stall of the UI thread shorter than the schedule's limit loses no tick: the ticks it
 // held up are made afterwards, never closer than half an interval. Only lower bounds are
 // asserted, so a slow machine cannot fail it; a further stall long enough to restart the
-// schedule is let off.
+// schedule is let off. The interval is long beside the few milliseconds a loaded machine
+// adds to each tick, which would otherwise slow the catch-up past the end of the test.
 TEST_F(SystemTickSourceTest, AStallIsMadeUpWithoutBunching) {
-    constexpr qint64 kInterval = 10'000'000;
-    source.setInterval(10);
+    constexpr int kIntervalMs = 40;
+    constexpr qint64 kInterval = kIntervalMs * 1'000'000;
+    constexpr std::size_t kTicks = 24;
+    source.setInterval(kIntervalMs);
     const qint64 start = clock.nsecsElapsed();
     source.setEnabled(true);
-    // The UI thread is busy for six intervals; at twice the speed the run is back on its
-    // schedule by the twelfth tick.
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    // The UI thread is busy for four intervals; at twice the speed the run is back on its
+    // schedule by the eighth tick.
+    std::this_thread::sleep_for(std::chrono::milliseconds(4 * kIntervalMs));
     QElapsedTimer limit;
     limit.start();
-    while (ticks.size() < 20 && limit.elapsed() < 10'000)
+    while (ticks.size() < kTicks && limit.elapsed() < 10'000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     source.setEnabled(false);
-    ASSERT_GE(ticks.size(), 20u);
+    ASSERT_GE(ticks.size(), kTicks);
     bool restarted = false;
     for (std::size_t n = 1; n < ticks.size(); ++n) {
-        // The source notes a tick's time just before this test's handler does.
-        EXPECT_GE(ticks[n] - ticks[n - 1], kInterval / 2 - 1'000'000) << "ticks bunched at " << n;
+        // The source notes a tick's time before this test's handler does, and a loaded machine
+        // can hold the handler up by a few milliseconds; bunched ticks come well under one.
+        EXPECT_GE(ticks[n] - ticks[n - 1], kInterval / 2 - 5'000'000) << "ticks bunched at " << n;
         restarted = restarted || ticks[n] - ticks[n - 1] > 250'000'000;
     }
-    if (!restarted) {
-        const qint64 periods = (ticks.back() - start) / kInterval;
-        EXPECT_GE(qint64(ticks.size()), periods - 1) << "ticks of the stall were dropped";
-    }
+    if (restarted)
+        return;
+    // Tick n is due at start + (n + 1) intervals. Had the stall's ticks been dropped, every
+    // later tick would be at least three intervals behind its due time; a loaded machine
+    // makes single ticks late, so the best of the last ticks is what counts.
+    qint64 leastLate = std::numeric_limits<qint64>::max();
+    for (std::size_t n = 16; n < ticks.size(); ++n)
+        leastLate = std::min(leastLate, ticks[n] - start - qint64(n + 1) * kInterval);
+    EXPECT_LT(leastLate, 2 * kInterval) << "ticks of the stall were dropped";
 }
 
 TEST_F(SystemTickSourceTest, DisableDropsWhatWasNotDelivered) {
