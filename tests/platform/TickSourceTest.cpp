@@ -52,10 +52,11 @@ TEST_F(SystemTickSourceTest, TicksOnScheduleAndNeverEarly) {
 }
 
 // A stall of the UI thread shorter than the schedule's limit loses no tick: the ticks it
-// held up are made afterwards, never closer than half an interval. Only lower bounds are
-// asserted, so a slow machine cannot fail it; a further stall long enough to restart the
-// schedule is let off. The interval is long beside the few milliseconds a loaded machine
-// adds to each tick, which would otherwise slow the catch-up past the end of the test.
+// held up are made afterwards, never closer than half an interval. Each bound leaves a
+// loaded machine milliseconds a tick, far from what a dropped or bunched tick would show;
+// a further stall long enough to restart the schedule is let off. The interval is long
+// beside what a loaded machine adds to each tick, which would otherwise slow the catch-up
+// past the end of the test.
 TEST_F(SystemTickSourceTest, AStallIsMadeUpWithoutBunching) {
     constexpr int kIntervalMs = 40;
     constexpr qint64 kInterval = kIntervalMs * 1'000'000;
