@@ -13,120 +13,134 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kTab = QStringLiteral("\t");
 
+QString buttonName(int code) {
+    switch (code) {
+    case LeftButton:
+        return QStringLiteral("Left");
+    case RightButton:
+        return QStringLiteral("Right");
+    default:
+        return QStringLiteral("Middle");
+    }
+}
+
 } // namespace
 
-ClickRun::ClickRun(RunWindow& window, Mouse& mouse, Dialogs& dialogs, TimeOfDay& timeOfDay)
-    : m_window(window), m_mouse(mouse), m_dialogs(dialogs), m_timeOfDay(timeOfDay) {}
+const QString& ClickRun::reasonText(StopReason reason) {
+    switch (reason) {
+    case StopReason::EnterPressed:
+        return kEnterPressed;
+    case StopReason::MouseMoved:
+        return kMouseMoved;
+    case StopReason::AmountReached:
+        break;
+    }
+    return kAmountReached;
+}
+
+ClickRun::ClickRun(RunWindow& window, Mouse& mouse, PointerWatch& watch, Dialogs& dialogs,
+                   TimeOfDay& timeOfDay)
+    : m_window(window), m_mouse(mouse, watch), m_dialogs(dialogs), m_timeOfDay(timeOfDay) {}
 
 void ClickRun::Command1_Click() {
     if (m_window.startCaption() == kStartCaption)
         start();
-    else
-        stop();
-}
-
-bool ClickRun::fastModeSelected() const {
-    return !m_window.isDelayOptionSelected(0);
-}
-
-int ClickRun::selectedButtonCode() const {
-    if (m_window.isButtonOptionSelected(0))
-        return LeftButton;
-    if (m_window.isButtonOptionSelected(1))
-        return RightButton;
-    return MiddleButton;
+    else if (m_running)
+        stop(StopReason::EnterPressed);
+    // Otherwise the run is over and its message still open: its caption is reset once the
+    // message closes.
 }
 
 void ClickRun::start() {
-    const bool fast = fastModeSelected();
-    if (!fast && slowPeriod() == 0) {
+    const RunChoices choices = m_window.choices();
+    if (!choices.fast && choices.slowPeriodSeconds() == 0) {
         m_dialogs.messageBox(QStringLiteral("You must increment the time."), MessageButtons::Ok,
                              MessageIcon::Critical, QStringLiteral("Error"));
         return;
     }
-    ButtonText = m_window.isButtonOptionSelected(0)   ? QStringLiteral("Left")
-                 : m_window.isButtonOptionSelected(1) ? QStringLiteral("Right")
-                                                      : QStringLiteral("Middle");
+    ButtonText = buttonName(choices.buttonCode);
     ElapsedSeconds = 0;
     ElapsedMinutes = 0;
     ElapsedHours = 0;
     m_count = 0;
-    m_threadStop = ThreadStop::None;
-    choicesChanged();
+    m_threadStop = std::nullopt;
+    take(choices);
     m_window.setClickCountText(QStringLiteral("0"));
     m_window.setStartCaption(kStopCaption);
-    m_mouse.StartCursorPos.reset();
-    m_mouse.CursorPos();
+    m_mouse.WatchPointer();
     StartTime = m_timeOfDay.now();
-    // The numbers as the scroll bars hold them, whatever was typed to get there.
-    const auto number = [this](int row) { return QString::number(m_window.scrollValue(row)); };
-    if (fast) {
-        DelayText = number(SpeedRow) + QStringLiteral("th / second");
+    if (choices.fast) {
+        DelayText = QString::number(choices.intervalMs) + QStringLiteral("th / second");
     } else {
-        DelayText = number(HoursRow) + QStringLiteral(" hrs ") + number(MinutesRow) +
-                    QStringLiteral(" mins ") + number(SecondsRow) + QStringLiteral(" secs");
+        DelayText = QString::number(choices.hours) + QStringLiteral(" hrs ") +
+                    QString::number(choices.minutes) + QStringLiteral(" mins ") +
+                    QString::number(choices.seconds) + QStringLiteral(" secs");
     }
+    m_running = true;
     // Clicks at least as often as the mouse watch looks: the click thread's look before each
     // click finds a move as soon, so the watch leaves the pointer to it and only shows the
-    // count, ten times a second. No look and six wakes of the UI thread fewer each 100 ms,
-    // and no wait for the display connection the two threads share when a click is due.
+    // count, ten times a second. No look and six wakes of the UI thread fewer each 100 ms.
     TickSource& watch = m_window.timer(RunTimer::Timer3);
-    m_watchLooks = !fast || m_window.scrollValue(SpeedRow) > kWatchMs;
+    m_watchLooks = !choices.fast || choices.intervalMs > kWatchMs;
     watch.setInterval(m_watchLooks ? kWatchMs : kCountShowMs);
     watch.setEnabled(true);
-    if (fast) {
+    if (choices.fast) {
         m_clicking = true;
-        m_window.clickTimer().start(
-            m_window.scrollValue(SpeedRow), [this] { return Timer1_Timer(); },
-            [this] { fastRunEnded(); });
+        m_window.clickTimer().start(choices.intervalMs,
+                                    {.tick = [this] { return Timer1_Timer(); },
+                                     .look = [this] { return Timer1_PointerNews(); }},
+                                    [this] { fastRunEnded(); });
     } else {
         m_window.timer(RunTimer::Timer2).setEnabled(true);
     }
 }
 
-bool ClickRun::isRunning() const {
-    return m_window.startCaption() != kStartCaption;
-}
-
 void ClickRun::choicesChanged() {
-    m_amountOn = m_window.amountSwitch() == 1;
-    m_amount = m_window.scrollValue(AmountRow);
-    m_buttonCode = selectedButtonCode();
+    take(m_window.choices());
 }
 
-void ClickRun::stop() {
+// The mode and the fast delay stay as they were at the start; the rest is read afresh.
+void ClickRun::take(const RunChoices& choices) {
+    m_amountOn = choices.amountOn;
+    m_amount = choices.amount;
+    m_buttonCode = choices.buttonCode;
+    m_slowPeriod = choices.slowPeriodSeconds();
+}
+
+void ClickRun::stop(StopReason reason) {
+    m_running = false;
     EndTime = m_timeOfDay.now();
     // Waits for a click under way: the count is final from here on.
     m_clicking = false;
     m_window.clickTimer().stop();
     m_window.timer(RunTimer::Timer2).setEnabled(false);
+    m_window.timer(RunTimer::Timer3).setEnabled(false);
+    m_mouse.StopWatching();
     showCount();
-    TickSource& watch = m_window.timer(RunTimer::Timer3);
-    if (watch.isEnabled()) {
-        // Stopped by the start button: the caption still reads "stop" while the message
-        // is open, and is reset once it closes.
-        watch.setEnabled(false);
-        showStopMessage(kEnterPressed);
-    }
-    m_window.setStartCaption(kStartCaption);
-    watch.setEnabled(false);
+    // The start button stopped the run: its caption still reads "stop" while the message is
+    // open, and is reset once it closes. The run's own stops reset it first.
+    const bool askedByUser = reason == StopReason::EnterPressed;
+    if (!askedByUser)
+        m_window.setStartCaption(kStartCaption);
+    showStopMessage(reason);
+    if (askedByUser)
+        m_window.setStartCaption(kStartCaption);
 }
 
-void ClickRun::stopByWatcher(const QString& reason) {
-    m_window.timer(RunTimer::Timer3).setEnabled(false);
-    stop();
-    showStopMessage(reason);
+bool ClickRun::endOnClickThread(StopReason reason) {
+    m_threadStop = reason;
+    return false;
 }
 
 void ClickRun::fastRunEnded() {
-    if (!isRunning())
-        return;
-    stopByWatcher(m_threadStop == ThreadStop::AmountReached ? kAmountReached : kMouseMoved);
+    const std::optional<StopReason> reason = m_threadStop;
+    if (m_running && reason)
+        stop(*reason);
 }
 
-void ClickRun::showStopMessage(const QString& reason) {
-    m_dialogs.messageBox(reason + RunSummary(), MessageButtons::Ok, MessageIcon::Critical,
-                         QStringLiteral("Program Stopped"));
+void ClickRun::showStopMessage(StopReason reason) {
+    m_dialogs.messageBox(reasonText(reason) + RunSummary(), MessageButtons::Ok,
+                         MessageIcon::Critical, QStringLiteral("Program Stopped"));
     m_window.focusMainWindow();
 }
 
@@ -143,21 +157,11 @@ bool ClickRun::amountReached() const {
     return m_amountOn && m_count >= m_amount;
 }
 
-qint64 ClickRun::slowPeriod() const {
-    return qint64(m_window.scrollValue(HoursRow)) * 3600 +
-           qint64(m_window.scrollValue(MinutesRow)) * 60 + m_window.scrollValue(SecondsRow);
-}
-
-bool ClickRun::pointerMoved() {
-    // Any change of place counts, however the coordinates add up.
-    return m_mouse.CursorPos() != *m_mouse.StartCursorPos;
-}
-
 bool ClickRun::clickIfPointerStill() {
     // The watch looks every 15 ms; a click due before its next look must not land
     // wherever the pointer has gone meanwhile.
-    if (pointerMoved()) {
-        stopByWatcher(kMouseMoved);
+    if (m_mouse.PointerMoved()) {
+        stop(StopReason::MouseMoved);
         return false;
     }
     click();
@@ -179,26 +183,27 @@ bool ClickRun::timerOn(RunTimer which) {
 }
 
 // On the click thread: nothing here touches a window. The UI thread hears of a stop through
-// fastRunEnded and shows the count at each look of the mouse watch.
+// fastRunEnded and shows the count at each tick of the mouse watch.
 bool ClickRun::Timer1_Timer() {
     if (!m_clicking)
         return false; // a tick that slipped through after the stop
     // An amount lowered to the count or below during the run ends it without another click.
-    if (amountReached()) {
-        m_threadStop = ThreadStop::AmountReached;
-        return false;
-    }
-    // The watch looks every 15 ms; a click due before its next look must not land
-    // wherever the pointer has gone meanwhile.
-    if (pointerMoved()) {
-        m_threadStop = ThreadStop::MouseMoved;
-        return false;
-    }
+    if (amountReached())
+        return endOnClickThread(StopReason::AmountReached);
+    // No click lands wherever the pointer has gone since the run began.
+    if (m_mouse.PointerMoved())
+        return endOnClickThread(StopReason::MouseMoved);
     click();
-    if (amountReached()) {
-        m_threadStop = ThreadStop::AmountReached;
+    if (amountReached())
+        return endOnClickThread(StopReason::AmountReached);
+    return true;
+}
+
+bool ClickRun::Timer1_PointerNews() {
+    if (!m_clicking)
         return false;
-    }
+    if (m_mouse.PointerMoved())
+        return endOnClickThread(StopReason::MouseMoved);
     return true;
 }
 
@@ -207,7 +212,7 @@ void ClickRun::Timer2_Timer() {
     if (!timerOn(RunTimer::Timer2))
         return;
     if (amountReached()) {
-        stopByWatcher(kAmountReached);
+        stop(StopReason::AmountReached);
         return;
     }
     ++ElapsedSeconds;
@@ -223,8 +228,7 @@ void ClickRun::Timer2_Timer() {
     // a period shortened below the time already passed clicks at the next second.
     const qint64 elapsed =
         qint64(ElapsedHours) * 3600 + qint64(ElapsedMinutes) * 60 + ElapsedSeconds;
-    const qint64 period = slowPeriod();
-    if (period > 0 && elapsed >= period) {
+    if (m_slowPeriod > 0 && elapsed >= m_slowPeriod) {
         if (!clickIfPointerStill())
             return;
         ElapsedSeconds = 0;
@@ -236,10 +240,10 @@ void ClickRun::Timer2_Timer() {
 void ClickRun::Timer3_Timer() {
     if (!timerOn(RunTimer::Timer3))
         return;
-    if (m_threadStop != ThreadStop::None)
-        fastRunEnded(); // the click thread stopped first, for its own reason
-    else if (m_watchLooks && pointerMoved())
-        stopByWatcher(kMouseMoved);
+    if (const std::optional<StopReason> reason = m_threadStop.load())
+        stop(*reason); // the click thread stopped first, for its own reason
+    else if (m_watchLooks && m_mouse.PointerMoved())
+        stop(StopReason::MouseMoved);
     else
         showCount();
 }

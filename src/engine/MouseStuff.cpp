@@ -30,11 +30,4 @@ void MouseStuff::ClickButton(int code) {
         m_mouse.click(*button);
 }
 
-PointerPosition MouseStuff::CursorPos() {
-    const PointerPosition p = m_mouse.position();
-    if (!StartCursorPos)
-        StartCursorPos = p;
-    return p;
-}
-
 } // namespace tivrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Mouse.h"
+#include "platform/PointerWatch.h"
 
 #include <optional>
 
@@ -9,10 +10,10 @@ namespace tivrel {
 // Button codes of a click run.
 enum ButtonCode : int { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
 
-// The only code that makes mouse input or reads the pointer.
+// The only code that makes mouse input or watches the pointer.
 class MouseStuff {
 public:
-    explicit MouseStuff(Mouse& mouse) : m_mouse(mouse) {}
+    MouseStuff(Mouse& mouse, PointerWatch& watch) : m_mouse(mouse), m_watch(watch) {}
 
     // The button of a code; none for any other code.
     static std::optional<MouseButton> buttonOf(int code);
@@ -21,14 +22,16 @@ public:
     void ButtonUp(int code);
     // One press and release at the pointer.
     void ClickButton(int code);
-    // The pointer's place; the first call after StartCursorPos was emptied records it there.
-    PointerPosition CursorPos();
 
-    // The pointer's place at the start of the run; empty until the run's first reading.
-    std::optional<PointerPosition> StartCursorPos;
+    // A run begins here: from now on any move of the pointer counts.
+    void WatchPointer() { m_watch.begin(); }
+    // Whether the pointer has moved since WatchPointer; on the click thread or the UI thread.
+    bool PointerMoved() { return m_watch.moved(); }
+    void StopWatching() { m_watch.end(); }
 
 private:
     Mouse& m_mouse;
+    PointerWatch& m_watch;
 };
 
 } // namespace tivrel

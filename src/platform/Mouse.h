@@ -1,18 +1,10 @@
 #pragma once
 
-#include <QtGlobal>
-
 namespace tivrel {
 
 enum class MouseButton { Left, Right, Middle };
 
-struct PointerPosition {
-    qint32 x = 0;
-    qint32 y = 0;
-    friend bool operator==(const PointerPosition&, const PointerPosition&) = default;
-};
-
-// Synthetic mouse input at the pointer and the pointer's place on the screen.
+// Synthetic mouse input at the pointer. Whether the pointer moved is PointerWatch's.
 class Mouse {
 public:
     virtual ~Mouse() = default;
@@ -26,8 +18,6 @@ public:
         press(button);
         release(button);
     }
-    // The pointer's place in screen pixels.
-    virtual PointerPosition position() = 0;
 };
 
 } // namespace tivrel

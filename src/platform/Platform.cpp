@@ -13,6 +13,7 @@ template <typename Service> Service& either(Service* replacement, Service& own) 
 Platform Platform::with(const Replacements& r) const {
     return Platform{
         .mouse = either(r.mouse, mouse),
+        .pointerWatch = either(r.pointerWatch, pointerWatch),
         .dialogs = either(r.dialogs, dialogs),
         .timeOfDay = either(r.timeOfDay, timeOfDay),
         .stacking = either(r.stacking, stacking),

@@ -7,6 +7,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/Mouse.h"
 #include "platform/NotificationIcon.h"
+#include "platform/PointerWatch.h"
 #include "platform/SettingsStore.h"
 #include "platform/StartupEntry.h"
 #include "platform/TerminationSignals.h"
@@ -28,6 +29,7 @@ struct Platform {
     using ClickTimerFactory = std::function<std::unique_ptr<ClickTimer>()>;
 
     Mouse& mouse;
+    PointerWatch& pointerWatch;
     Dialogs& dialogs;
     TimeOfDay& timeOfDay;
     WindowStacking& stacking;
@@ -45,6 +47,7 @@ struct Platform {
     // Services to put in place of a platform's own; those left empty stay as they are.
     struct Replacements {
         Mouse* mouse = nullptr;
+        PointerWatch* pointerWatch = nullptr;
         Dialogs* dialogs = nullptr;
         TimeOfDay* timeOfDay = nullptr;
         WindowStacking* stacking = nullptr;

@@ -13,10 +13,9 @@ ThreadClickTimer::~ThreadClickTimer() {
     Q_ASSERT(!m_thread.joinable());
 }
 
-void ThreadClickTimer::start(int intervalMs, std::function<bool()> tick,
-                             std::function<void()> ended) {
+void ThreadClickTimer::start(int intervalMs, Run work, std::function<void()> ended) {
     stop();
-    m_tick = std::move(tick);
+    m_work = std::move(work);
     m_ended = std::move(ended);
     m_stopping = false;
     m_running = true;
@@ -42,14 +41,22 @@ void ThreadClickTimer::loop(std::int64_t interval, std::uint64_t run) {
     // Refused (no privilege, no real-time budget): the thread runs at normal priority. It
     // sleeps between ticks and does a bounded piece of work per tick either way.
     raisePriority();
+    const auto endOfRun = [this, run] {
+        QMetaObject::invokeMethod(
+            &m_uiThread, [this, run] { endedByItself(run); }, Qt::QueuedConnection);
+    };
     while (!m_stopping) {
-        if (!sleepUntil(schedule.nextTickAt()) || m_stopping)
+        const Wake wake = sleepUntil(schedule.nextTickAt());
+        if (wake == Wake::Stopped || m_stopping)
             return;
-        if (!m_tick()) {
-            QMetaObject::invokeMethod(
-                &m_uiThread, [this, run] { endedByItself(run); }, Qt::QueuedConnection);
-            return;
+        if (wake == Wake::PointerNews) {
+            // A move stops the run now, however long until the next click.
+            if (m_work.look && !m_work.look())
+                return endOfRun();
+            continue;
         }
+        if (!m_work.tick())
+            return endOfRun();
         // A tick counts from when it ends, its click taken by the system (Mouse returns only
         // then). A system that kept the click waiting has only just taken it: the next click
         // keeps half an interval from this one where the clicked program sees them, not only

@@ -19,15 +19,23 @@ public:
     ThreadClickTimer();
     ~ThreadClickTimer() override;
 
-    void start(int intervalMs, std::function<bool()> tick, std::function<void()> ended) override;
+    void start(int intervalMs, Run work, std::function<void()> ended) override;
     void stop() override;
     bool isRunning() const override { return m_running; }
 
 protected:
+    // What ended a sleep.
+    enum class Wake {
+        Due,         // the deadline has come
+        PointerNews, // the system has news of the pointer
+        Stopped,     // wake() cut the sleep short
+    };
+
     // The monotonic clock, in nanoseconds.
     virtual std::int64_t now() = 0;
-    // Sleeps until `deadline` on that clock; false when wake() cut the sleep short.
-    virtual bool sleepUntil(std::int64_t deadline) = 0;
+    // Sleeps until `deadline` on that clock, or until the system has news of the pointer
+    // where it hands such news to a sleeping thread, or until wake().
+    virtual Wake sleepUntil(std::int64_t deadline) = 0;
     // Cuts a present or coming sleepUntil short; called from the UI thread.
     virtual void wake() = 0;
     // Clears a wake() that found no sleep, before a new run.
@@ -42,7 +50,7 @@ private:
     void endedByItself(std::uint64_t run);
 
     std::thread m_thread;
-    std::function<bool()> m_tick;
+    Run m_work;
     std::function<void()> m_ended;
     std::atomic<bool> m_stopping{false};
     bool m_running = false;

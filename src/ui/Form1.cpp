@@ -21,8 +21,8 @@ namespace tivrel {
 
 Form1::Form1(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform), m_runView(std::make_unique<Form1RunView>(*this)),
-      m_run(std::make_unique<ClickRun>(*m_runView, platform.mouse, platform.dialogs,
-                                       platform.timeOfDay)) {
+      m_run(std::make_unique<ClickRun>(*m_runView, platform.mouse, platform.pointerWatch,
+                                       platform.dialogs, platform.timeOfDay)) {
     setObjectName(QStringLiteral("Form1"));
     createWindow();
     createStartFrame();
@@ -113,8 +113,8 @@ void Form1::HScroll1_Change(int index) {
     if (index < 0 || index >= kValueRows)
         return;
     valueLabel(index)->setText(QString::number(HScroll1[index]->value()));
-    if (index == AmountRow)
-        m_run->choicesChanged();
+    // The amount and the slow period take effect in a run under way.
+    m_run->choicesChanged();
 }
 
 void Form1::Option1_Click(int index) {

@@ -12,20 +12,20 @@
 
 namespace tivrel {
 
-bool Form1RunView::isDelayOptionSelected(int index) const {
-    return m_form.Option1.at(index)->isChecked();
-}
-
-bool Form1RunView::isButtonOptionSelected(int index) const {
-    return m_form.Option2.at(index)->isChecked();
-}
-
-int Form1RunView::scrollValue(int row) const {
-    return m_form.HScroll1.at(row)->value();
-}
-
-int Form1RunView::amountSwitch() const {
-    return m_form.Check1->isChecked() ? 1 : 0;
+RunChoices Form1RunView::choices() const {
+    const auto value = [this](int row) { return m_form.HScroll1.at(row)->value(); };
+    return RunChoices{
+        .fast = !m_form.Option1.at(0)->isChecked(),
+        .intervalMs = value(SpeedRow),
+        .hours = value(HoursRow),
+        .minutes = value(MinutesRow),
+        .seconds = value(SecondsRow),
+        .buttonCode = m_form.Option2.at(0)->isChecked()   ? LeftButton
+                      : m_form.Option2.at(1)->isChecked() ? RightButton
+                                                          : MiddleButton,
+        .amountOn = m_form.Check1->isChecked(),
+        .amount = value(AmountRow),
+    };
 }
 
 void Form1RunView::setClickCountText(const QString& text) {

@@ -11,10 +11,7 @@ class Form1RunView final : public RunWindow {
 public:
     explicit Form1RunView(Form1& form) : m_form(form) {}
 
-    bool isDelayOptionSelected(int index) const override;
-    bool isButtonOptionSelected(int index) const override;
-    int scrollValue(int row) const override;
-    int amountSwitch() const override;
+    RunChoices choices() const override;
     void setClickCountText(const QString& text) override;
     QString startCaption() const override;
     void setStartCaption(const QString& caption) override;

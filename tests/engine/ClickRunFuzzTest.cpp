@@ -1,5 +1,6 @@
 // The click run under generated event sequences: presses, ticks of all three timers, pointer
-// moves, and changes of the choices and values during runs.
+// moves and the click thread's news of them, and changes of the choices and values during
+// runs.
 #include "engine/ClickRun.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeRunWindow.h"
@@ -28,7 +29,7 @@ public:
     void step() {
         const bool wasRunning = running();
         const std::size_t eventsBefore = fakes.mouse.events.size();
-        switch (pick(16)) {
+        switch (pick(17)) {
         case 0:
             m_stopMessagesThisRun = 0;
             run.Command1_Click();
@@ -52,13 +53,12 @@ public:
         case 7:
             window.timer3.tick();
             break;
-        case 8: // a move, sometimes one that keeps x + y, sometimes none at all
-            if (pick(3) == 0) {
-                fakes.mouse.place.x += 1;
-                fakes.mouse.place.y -= 1;
-            } else {
-                fakes.mouse.place.x += pick(5) - 2;
-            }
+        case 8:
+            fakes.pointerWatch.move();
+            m_movedThisRun = m_movedThisRun || running();
+            break;
+        case 15: // the click thread woken between two ticks
+            window.timer1.pointerNews();
             break;
         case 9:
             window.delayOption = pick(2);
@@ -77,10 +77,12 @@ public:
             break;
         case 13:
             window.setValue(SpeedRow, 5 + pick(100));
+            run.choicesChanged();
             break;
         default: {
             const int row = std::array{HoursRow, MinutesRow, SecondsRow}[pick(3)];
             window.setValue(row, pick(3));
+            run.choicesChanged();
             break;
         }
         }
@@ -89,8 +91,7 @@ public:
             fail("a press without its release");
         if (newEvents > 0 && !wasRunning)
             fail("a click while idle");
-        // The pointer counts as moved while its place differs from the run's reference.
-        if (newEvents > 0 && fakes.mouse.place != m_reference)
+        if (newEvents > 0 && m_movedThisRun)
             fail("a click after the pointer moved");
         if (newEvents > 0 && window.amountOn == 1 && m_clicksThisRun >= window.scroll[AmountRow])
             fail("a click once the count had reached the amount");
@@ -100,7 +101,7 @@ public:
 
     FakePlatform fakes;
     FakeRunWindow window;
-    ClickRun run{window, fakes.mouse, fakes.dialogs, fakes.timeOfDay};
+    ClickRun run{window, fakes.mouse, fakes.pointerWatch, fakes.dialogs, fakes.timeOfDay};
     std::string failure;
     int runs = 0;
 
@@ -117,7 +118,7 @@ private:
     }
     void startRun() {
         ++runs;
-        m_reference = fakes.mouse.place;
+        m_movedThisRun = false;
         m_clicksThisRun = 0;
     }
 
@@ -127,8 +128,12 @@ private:
                 fail("running without the mouse watch");
             if (window.timer1.isEnabled() == window.timer2.isEnabled())
                 fail("running with not exactly one click timer");
+            if (!fakes.pointerWatch.watching)
+                fail("running without watching the pointer");
         } else if (!allTimersOff()) {
             fail("a timer runs while idle");
+        } else if (fakes.pointerWatch.watching) {
+            fail("the pointer is watched while idle");
         }
         if (runs > 0 && run.clickCount() != m_clicksThisRun)
             fail("the count differs from the clicks made");
@@ -139,7 +144,7 @@ private:
     }
 
     std::mt19937 m_random;
-    PointerPosition m_reference;
+    bool m_movedThisRun = false;
     int m_clicksThisRun = 0;
     int m_messages = 0;
     int m_stopMessagesThisRun = 0;
@@ -161,7 +166,7 @@ TEST(ClickRunFuzzTest, TenThousandSequences) {
 TEST(ClickRunFuzzTest, HundredThousandClicksWithoutAnAmount) {
     FakePlatform fakes;
     FakeRunWindow window;
-    ClickRun run{window, fakes.mouse, fakes.dialogs, fakes.timeOfDay};
+    ClickRun run{window, fakes.mouse, fakes.pointerWatch, fakes.dialogs, fakes.timeOfDay};
     window.setValue(SpeedRow, 5);
     run.Command1_Click();
     for (int i = 0; i < 100000; ++i)

@@ -38,7 +38,7 @@ protected:
 
     FakePlatform fakes;
     FakeRunWindow window;
-    ClickRun run{window, fakes.mouse, fakes.dialogs, fakes.timeOfDay};
+    ClickRun run{window, fakes.mouse, fakes.pointerWatch, fakes.dialogs, fakes.timeOfDay};
 
     void SetUp() override {
         window.timer2.onTick([this] { run.Timer2_Timer(); });
@@ -63,8 +63,8 @@ TEST_F(ClickRunTest, FastStartSetsCaptionTimersAndRecords) {
     EXPECT_EQ(run.DelayText, "50th / second");
     EXPECT_EQ(run.StartTime, "9:15:02 AM");
     EXPECT_EQ(run.ElapsedSeconds, 0);
-    ASSERT_TRUE(run.mouseStuff().StartCursorPos.has_value());
-    EXPECT_EQ(*run.mouseStuff().StartCursorPos, (PointerPosition{100, 200}));
+    EXPECT_TRUE(fakes.pointerWatch.watching);
+    EXPECT_EQ(window.choiceReads, 1) << "a start reads the window's choices once";
     EXPECT_TRUE(fakes.dialogs.messages.empty());
     EXPECT_TRUE(fakes.mouse.events.empty()) << "the first click waits one interval";
 }
@@ -156,7 +156,7 @@ TEST_P(WatcherStopTest, StopsOnceWithTimersOffAndStartCaption) {
     press();
     for (int i = 0; i < 50 && fakes.dialogs.messages.empty(); ++i) {
         if (i == c.ticksBeforeMove)
-            fakes.mouse.place = {120, 200};
+            fakes.pointerWatch.move();
         window.timer1.tick();
         window.timer3.tick();
     }
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Changes, AmountChangeTest,
 TEST_F(ClickRunTest, ClickDueAfterAMoveIsNotMade) {
     press();
     fastTicks(2);
-    fakes.mouse.place = {300, 10}; // moved before the watch has looked
+    fakes.pointerWatch.move(); // before the watch has looked
     fastTicks(1);
     EXPECT_EQ(clicks(), 2);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -234,33 +234,60 @@ TEST_F(ClickRunTest, ClickDueAfterAMoveIsNotMade) {
     EXPECT_FALSE(anyTimerOn());
 }
 
-// Any change of the pointer's place stops the run before the next click, including moves
-// along a diagonal that keep x + y.
-class PointerMoveTest : public ClickRunTest,
-                        public ::testing::WithParamInterface<PointerPosition> {};
+// Whoever hears of a move first (the mouse watch, the click thread woken by the system's
+// news, or the thread's look before the next click), the run stops there without another
+// click, and once only.
+enum class FirstToSee { MouseWatch, PointerNews, NextTick };
 
-TEST_P(PointerMoveTest, AnyMoveStopsTheRunWithoutAnotherClick) {
-    for (const bool watchLooksFirst : {true, false}) {
-        fakes.mouse.place = {100, 200};
-        fakes.dialogs.messages.clear();
-        press();
-        fastTicks(1);
-        fakes.mouse.place = {100 + GetParam().x, 200 + GetParam().y};
-        if (watchLooksFirst)
-            window.timer3.tick();
-        fastTicks(3);
-        EXPECT_EQ(window.caption, kStart);
-        EXPECT_EQ(window.count, "1");
-        ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
-        EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
+class PointerMoveTest : public ClickRunTest, public ::testing::WithParamInterface<FirstToSee> {};
+
+TEST_P(PointerMoveTest, AMoveStopsTheRunWithoutAnotherClick) {
+    window.setValue(SpeedRow, 50);
+    press();
+    fastTicks(1);
+    fakes.pointerWatch.move();
+    switch (GetParam()) {
+    case FirstToSee::MouseWatch:
+        window.timer3.tick();
+        break;
+    case FirstToSee::PointerNews:
+        window.timer1.pointerNews();
+        EXPECT_FALSE(anyTimerOn()) << "the run went on after the news of a move";
+        break;
+    case FirstToSee::NextTick:
+        break;
     }
-    EXPECT_EQ(clicks(), 2);
+    fastTicks(3);
+    window.timer3.tick();
+    EXPECT_EQ(window.caption, kStart);
+    EXPECT_EQ(window.count, "1");
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.startsWith(ClickRun::kMouseMoved));
+    EXPECT_EQ(clicks(), 1);
+    EXPECT_FALSE(fakes.pointerWatch.watching) << "the watch goes on after the run";
+}
+
+std::string firstToSeeName(const ::testing::TestParamInfo<FirstToSee>& info) {
+    const char* const names[] = {"MouseWatch", "PointerNews", "NextTick"};
+    return names[int(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Moves, PointerMoveTest,
-                         ::testing::Values(PointerPosition{1, -1}, PointerPosition{20, -20},
-                                           PointerPosition{-7, 7}, PointerPosition{1, 0},
-                                           PointerPosition{0, -1}));
+                         ::testing::Values(FirstToSee::MouseWatch, FirstToSee::PointerNews,
+                                           FirstToSee::NextTick),
+                         firstToSeeName);
+
+// News of the pointer that is no move (the system woke the thread for something else)
+// neither clicks nor stops.
+TEST_F(ClickRunTest, PointerNewsWithoutAMoveLeavesTheRunAsItWas) {
+    press();
+    fastTicks(2);
+    window.timer1.pointerNews();
+    EXPECT_EQ(clicks(), 2);
+    EXPECT_TRUE(window.timer1.isEnabled());
+    fastTicks(1);
+    EXPECT_EQ(clicks(), 3);
+}
 
 TEST_F(ClickRunTest, ButtonChangeDuringRunChangesClicksNotSummary) {
     window.buttonOption = 0;
@@ -285,6 +312,7 @@ TEST_F(ClickRunTest, ModeSwitchDuringRunKeepsTheStartedTimer) {
     press();
     window.delayOption = 0;
     window.setValue(SecondsRow, 1);
+    run.choicesChanged();
     fastTicks(2);
     EXPECT_TRUE(window.timer1.isEnabled());
     EXPECT_FALSE(window.timer2.isEnabled());
@@ -300,28 +328,31 @@ TEST_F(ClickRunTest, CountGoesPast16Bits) {
     EXPECT_EQ(window.caption, kStop);
 }
 
+// The move that ended one run is not held against the next.
 TEST_F(ClickRunTest, NextRunStartsAfresh) {
     window.amountOn = 1;
     window.setValue(AmountRow, 2);
     press();
-    fastTicks(5);
+    fastTicks(1);
+    fakes.pointerWatch.move();
+    fastTicks(1);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
-    fakes.mouse.place = {1, 1}; // a new place for the second run
     press();
-    EXPECT_EQ(*run.mouseStuff().StartCursorPos, (PointerPosition{1, 1}));
     fastTicks(5);
-    EXPECT_EQ(clicks(), 4);
-    EXPECT_EQ(fakes.dialogs.messages.size(), 2u);
+    EXPECT_EQ(clicks(), 3);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 2u);
+    EXPECT_TRUE(fakes.dialogs.messages[1].prompt.startsWith(ClickRun::kAmountReached));
 }
 
 TEST_F(ClickRunTest, TicksAfterTheStopDoNothing) {
     press();
     press();
-    fakes.mouse.place = {5, 5};
+    fakes.pointerWatch.move();
     EXPECT_FALSE(window.timer1.tick());
     EXPECT_FALSE(window.timer3.tick());
     // Even ticks delivered late, after their timer was turned off, do nothing.
     run.Timer1_Timer();
+    run.Timer1_PointerNews();
     run.Timer2_Timer();
     run.Timer3_Timer();
     EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -388,6 +419,7 @@ TEST_F(ClickRunTest, SlowPeriodShortenedBelowElapsedClicksAtTheNextSecond) {
     press();
     slowTicks(20);
     window.setValue(SecondsRow, 10);
+    run.choicesChanged();
     std::vector<int> clickTicks;
     for (int t = 21; t <= 45; ++t) {
         const int before = clicks();
@@ -402,7 +434,7 @@ TEST_F(ClickRunTest, SlowClickIsNotMadeAfterAMove) {
     chooseSlow(0, 0, 2);
     press();
     slowTicks(1);
-    fakes.mouse.place = {0, 0};
+    fakes.pointerWatch.move();
     slowTicks(1);
     EXPECT_EQ(clicks(), 0);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -413,6 +445,7 @@ TEST_F(ClickRunTest, SlowPeriodSetToNothingDuringARunMakesNoClick) {
     chooseSlow(0, 0, 2);
     press();
     window.setValue(SecondsRow, 0);
+    run.choicesChanged();
     slowTicks(10);
     EXPECT_EQ(clicks(), 0);
     EXPECT_EQ(window.caption, kStop);
@@ -454,10 +487,10 @@ TEST_P(WatchLookTest, AMoveEndsTheRunAtTheFirstLookWithoutAClick) {
     else
         slowTicks(2);
     const int clicksBefore = clicks();
-    fakes.mouse.place = {300, 10};
-    const int readsBefore = fakes.mouse.positionReads;
+    fakes.pointerWatch.move();
+    const int looksBefore = fakes.pointerWatch.looks;
     window.timer3.tick();
-    EXPECT_EQ(fakes.mouse.positionReads - readsBefore, c.watchLooks ? 1 : 0);
+    EXPECT_EQ(fakes.pointerWatch.looks - looksBefore, c.watchLooks ? 1 : 0);
     EXPECT_EQ(fakes.dialogs.messages.size(), c.watchLooks ? 1u : 0u);
     EXPECT_EQ(window.count, QString::number(clicksBefore)) << "the watch shows the count";
 

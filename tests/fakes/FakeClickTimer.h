@@ -8,9 +8,9 @@ namespace tivrel::test {
 // run that ends by itself hands its end over at once, as the UI thread would receive it.
 class FakeClickTimer final : public ClickTimer {
 public:
-    void start(int intervalMs, std::function<bool()> tick, std::function<void()> ended) override {
+    void start(int intervalMs, Run run, std::function<void()> ended) override {
         m_interval = intervalMs;
-        m_tick = std::move(tick);
+        m_run = std::move(run);
         m_ended = std::move(ended);
         m_running = true;
         m_endPending = false;
@@ -23,22 +23,15 @@ public:
     bool isRunning() const override { return m_running; }
 
     // Runs one tick if running; returns whether it did.
-    bool tick() {
-        if (!m_running || m_endPending)
-            return false;
-        if (!m_tick()) {
-            m_running = false;
-            if (m_ended)
-                m_ended();
-        }
-        return true;
-    }
+    bool tick() { return runOnThread(m_run.tick); }
+    // The system hands the thread news of the pointer between two ticks.
+    bool pointerNews() { return runOnThread(m_run.look); }
     // A tick whose end the UI thread has not heard of yet: the thread stopped, the posted
     // end is still on its way.
     bool tickWithoutDeliveringTheEnd() {
         if (!m_running || m_endPending)
             return false;
-        if (!m_tick())
+        if (!m_run.tick())
             m_endPending = true;
         return true;
     }
@@ -59,10 +52,21 @@ public:
     int starts = 0;
 
 private:
+    bool runOnThread(const std::function<bool()>& work) {
+        if (!m_running || m_endPending)
+            return false;
+        if (!work()) {
+            m_running = false;
+            if (m_ended)
+                m_ended();
+        }
+        return true;
+    }
+
     int m_interval = 0;
     bool m_running = false;
     bool m_endPending = false;
-    std::function<bool()> m_tick;
+    Run m_run;
     std::function<void()> m_ended;
 };
 

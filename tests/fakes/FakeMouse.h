@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Mouse.h"
+#include "platform/PointerWatch.h"
 
 #include <ostream>
 #include <vector>
@@ -18,19 +19,38 @@ struct ButtonEvent {
     }
 };
 
-// Records every injected transition; the pointer stays where the test puts it.
+// Records every injected transition.
 class FakeMouse final : public Mouse {
 public:
     void press(MouseButton button) override { events.push_back({button, true}); }
     void release(MouseButton button) override { events.push_back({button, false}); }
-    PointerPosition position() override {
-        ++positionReads;
-        return place;
-    }
 
     std::vector<ButtonEvent> events;
-    PointerPosition place{100, 200};
-    int positionReads = 0;
+};
+
+// The pointer moves when the test says; counts the looks and the runs watched.
+class FakePointerWatch final : public PointerWatch {
+public:
+    void begin() override {
+        ++begins;
+        watching = true;
+        m_moved = false;
+    }
+    bool moved() override {
+        ++looks;
+        return m_moved;
+    }
+    void end() override { watching = false; }
+
+    // The user touches the pointer; only a watched run sees it.
+    void move() { m_moved = m_moved || watching; }
+
+    int begins = 0;
+    int looks = 0;
+    bool watching = false;
+
+private:
+    bool m_moved = false;
 };
 
 } // namespace tivrel::test

@@ -57,6 +57,7 @@ struct FakePlatform {
 
     NullPlatform null;
     FakeMouse mouse;
+    FakePointerWatch pointerWatch;
     FakeDialogs dialogs;
     FakeTimeOfDay timeOfDay;
     FakeStacking stacking;
@@ -72,6 +73,7 @@ struct FakePlatform {
     std::vector<FakeClickTimer*> clickTimers;
     Platform platform = null.platform.with({
         .mouse = &mouse,
+        .pointerWatch = &pointerWatch,
         .dialogs = &dialogs,
         .timeOfDay = &timeOfDay,
         .stacking = &stacking,

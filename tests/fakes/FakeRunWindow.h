@@ -12,10 +12,19 @@ namespace tivrel::test {
 // The main window's run values as plain fields, with the start-up values of the real one.
 class FakeRunWindow final : public RunWindow {
 public:
-    bool isDelayOptionSelected(int index) const override { return delayOption == index; }
-    bool isButtonOptionSelected(int index) const override { return buttonOption == index; }
-    int scrollValue(int row) const override { return scroll.at(row); }
-    int amountSwitch() const override { return amountOn; }
+    RunChoices choices() const override {
+        ++choiceReads;
+        return {.fast = delayOption == 1,
+                .intervalMs = scroll.at(SpeedRow),
+                .hours = scroll.at(HoursRow),
+                .minutes = scroll.at(MinutesRow),
+                .seconds = scroll.at(SecondsRow),
+                .buttonCode = buttonOption == 0   ? LeftButton
+                              : buttonOption == 1 ? RightButton
+                                                  : MiddleButton,
+                .amountOn = amountOn == 1,
+                .amount = scroll.at(AmountRow)};
+    }
     void setClickCountText(const QString& text) override { count = text; }
     QString startCaption() const override { return caption; }
     void setStartCaption(const QString& text) override { caption = text; }
@@ -39,6 +48,7 @@ public:
     FakeTickSource timer2;
     FakeTickSource timer3;
     int focusCount = 0;
+    mutable int choiceReads = 0;
 };
 
 } // namespace tivrel::test

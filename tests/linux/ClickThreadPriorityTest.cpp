@@ -56,18 +56,18 @@ std::optional<Observed> runThreeTicks(bool kernelGrants, rlim_t presetTimeLimitU
         std::atomic<int> priority = -1;
         {
             DeadlineClickTimer timer;
-            timer.start(
-                5,
-                [&] {
-                    int p = 0;
-                    sched_param param{};
-                    ::pthread_getschedparam(::pthread_self(), &p, &param);
-                    policy = p & ~SCHED_RESET_ON_FORK;
-                    priority = param.sched_priority;
-                    ++ticks;
-                    return true;
-                },
-                [] {});
+            timer.start(5,
+                        {.tick =
+                             [&] {
+                                 int p = 0;
+                                 sched_param param{};
+                                 ::pthread_getschedparam(::pthread_self(), &p, &param);
+                                 policy = p & ~SCHED_RESET_ON_FORK;
+                                 priority = param.sched_priority;
+                                 ++ticks;
+                                 return true;
+                             }},
+                        [] {});
             for (int waited = 0; ticks < 3 && waited < 10'000; waited += 5)
                 ::usleep(5'000);
             timer.stop();

@@ -20,7 +20,7 @@ for path in ./usr/lib/tivrel/tivrel ./usr/lib/tivrel/EULA.txt \
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libxcb-xtest0 libx11-6 libdbus-1-3; do
+for lib in libqt6widgets6 libxcb-xtest0 libxcb-xinput0 libx11-6 libdbus-1-3; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 dpkg-deb -I "$deb" postrm >/dev/null || fail "no postrm script"

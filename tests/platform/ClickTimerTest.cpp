@@ -46,17 +46,17 @@ TEST_P(ClickTimerEndTest, EndsByItselfOnceAndTellsTheUiThread) {
     QThread* const ui = QThread::currentThread();
     int ends = 0;
     bool endOnUiThread = false;
-    timer.start(
-        c.interval,
-        [&] {
-            if (QThread::currentThread() == ui)
-                tickedOnUiThread = true;
-            return ++ticks < c.ticksUntilEnd;
-        },
-        [&] {
-            ++ends;
-            endOnUiThread = QThread::currentThread() == ui;
-        });
+    timer.start(c.interval,
+                {.tick =
+                     [&] {
+                         if (QThread::currentThread() == ui)
+                             tickedOnUiThread = true;
+                         return ++ticks < c.ticksUntilEnd;
+                     }},
+                [&] {
+                    ++ends;
+                    endOnUiThread = QThread::currentThread() == ui;
+                });
     EXPECT_TRUE(timer.isRunning());
     ASSERT_TRUE(pumpUntil([&] { return ends > 0; })) << ticks << " ticks, no end";
     QCoreApplication::processEvents(); // a second end would be here by now
@@ -89,16 +89,16 @@ TEST_P(ClickTimerStopTest, NoTickAfterStopAndNoEnd) {
     std::atomic<int> ticks = 0;
     std::atomic<bool> inTick = false;
     int ends = 0;
-    timer.start(
-        1,
-        [&] {
-            inTick = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(c.tickDurationMs));
-            const int made = ++ticks;
-            inTick = false;
-            return !(c.endBeforeStop && made >= 3);
-        },
-        [&] { ++ends; });
+    timer.start(1,
+                {.tick =
+                     [&] {
+                         inTick = true;
+                         std::this_thread::sleep_for(std::chrono::milliseconds(c.tickDurationMs));
+                         const int made = ++ticks;
+                         inTick = false;
+                         return !(c.endBeforeStop && made >= 3);
+                     }},
+                [&] { ++ends; });
     // Wait on this thread without running the event loop: the end stays undelivered.
     QElapsedTimer clock;
     clock.start();
@@ -116,8 +116,7 @@ TEST_P(ClickTimerStopTest, NoTickAfterStopAndNoEnd) {
 
     // And it starts again afresh.
     std::atomic<int> second = 0;
-    timer.start(
-        1, [&] { return ++second < 4; }, [&] { ++ends; });
+    timer.start(1, {.tick = [&] { return ++second < 4; }}, [&] { ++ends; });
     ASSERT_TRUE(pumpUntil([&] { return ends > 0; }));
     EXPECT_EQ(second, 4);
     EXPECT_EQ(ends, 1);
@@ -134,8 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Stops, ClickTimerStopTest,
 TEST(ClickTimerTest, StopWakesASleepingThreadAtOnce) {
     SystemClickTimer timer;
     std::atomic<int> ticks = 0;
-    timer.start(
-        999, [&] { return ++ticks < 100; }, [] {});
+    timer.start(999, {.tick = [&] { return ++ticks < 100; }}, [] {});
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     QElapsedTimer clock;
     clock.start();
@@ -157,10 +155,10 @@ public:
 
 protected:
     std::int64_t now() override { return clock; }
-    bool sleepUntil(std::int64_t deadline) override {
+    Wake sleepUntil(std::int64_t deadline) override {
         deadlines.push_back(deadline - kStart);
         clock = std::max<std::int64_t>(clock, deadline);
-        return true;
+        return Wake::Due;
     }
     void wake() override {}
     void clearWake() override {}
@@ -181,13 +179,13 @@ std::vector<std::int64_t> deadlinesOfARun(std::int64_t raiseNs, int ticks,
                                           const std::function<std::int64_t(int)>& tickTakes) {
     FakeClockTimer timer(raiseNs);
     std::atomic<int> made = 0;
-    timer.start(
-        10,
-        [&] {
-            timer.clock += tickTakes(++made);
-            return made < ticks;
-        },
-        [] {});
+    timer.start(10,
+                {.tick =
+                     [&] {
+                         timer.clock += tickTakes(++made);
+                         return made < ticks;
+                     }},
+                [] {});
     EXPECT_TRUE(pumpUntil([&] { return !timer.isRunning(); }));
     return timer.deadlines;
 }

@@ -1,6 +1,8 @@
-// Clicks made with SendInput as a program beside Tivrel receives them, and the pointer's
-// place as GetCursorPos gives it.
+// Clicks made with SendInput as a program beside Tivrel receives them, and the pointer watch
+// over GetCursorPos.
+#include "platform/PointerWatchContract.h"
 #include "platform/win32/Win32Mouse.h"
+#include "platform/win32/Win32PointerWatch.h"
 #include "WinTestWindow.h"
 
 #include <gtest/gtest.h>
@@ -69,36 +71,29 @@ TEST_P(Win32MouseClick, ClickLandsOnceOnTheWindowUnderThePointer) {
 INSTANTIATE_TEST_SUITE_P(Buttons, Win32MouseClick, ::testing::ValuesIn(kButtons),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct PlaceCase {
-    const char* name;
-    int x;
-    int y;
+// The watch compares places read with GetCursorPos; the pointer is moved with SetCursorPos,
+// as another program would.
+class Win32WatchRig final : public PointerWatchRig {
+public:
+    bool ready() const override { return true; }
+    PointerWatch& watch() override { return m_watch; }
+    Mouse& mouse() override { return m_mouse; }
+    void movePointer(int x, int y) override {
+        SetCursorPos(x, y);
+        pumpUntil([&] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == x && at.y == y;
+        });
+    }
+    void settle() override {}
+    bool seesEveryMotion() const override { return false; }
+
+private:
+    Win32PointerWatch m_watch;
+    Win32Mouse m_mouse;
 };
 
-// The corners of the 1280 x 1024 test screen and places between them.
-const PlaceCase kPlaces[] = {
-    {"top_left", 0, 0},
-    {"bottom_right", 1279, 1023},
-    {"middle", 640, 512},
-    {"x_and_y_apart", 17, 900},
-};
-
-class Win32MousePosition : public ::testing::TestWithParam<PlaceCase> {};
-
-TEST_P(Win32MousePosition, IsWhereThePointerWasPut) {
-    const PlaceCase& c = GetParam();
-    ASSERT_TRUE(SetCursorPos(c.x, c.y));
-    Win32Mouse mouse;
-    PointerPosition read;
-    pumpUntil([&] {
-        read = mouse.position();
-        return read.x == c.x && read.y == c.y;
-    });
-    EXPECT_EQ(read, (PointerPosition{c.x, c.y}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Places, Win32MousePosition, ::testing::ValuesIn(kPlaces),
-                         [](const auto& info) { return std::string(info.param.name); });
+TIVREL_POINTER_WATCH_CONTRACT(Win32PointerWatchContract, Win32WatchRig);
 
 } // namespace
 } // namespace tivrel::test

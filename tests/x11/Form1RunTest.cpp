@@ -14,6 +14,7 @@
 #include "platform/qt/QtTickSource.h"
 #include "platform/qt/QtWindowStacking.h"
 #include "platform/x11/X11Mouse.h"
+#include "platform/x11/X11PointerWatch.h"
 #include "support/Controls.h"
 #include "ui/Form1.h"
 #include "ui/ValueLabel.h"
@@ -25,6 +26,8 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
@@ -80,16 +83,19 @@ protected:
         QString error;
         mouse = X11Mouse::open(&error);
         ASSERT_TRUE(mouse) << qPrintable(error);
+        watch = X11PointerWatch::open(mouse->connection(), mouse->root(), &error);
+        ASSERT_TRUE(watch) << qPrintable(error);
         ASSERT_TRUE(target.isOpen()) << target.error();
         ASSERT_TRUE(elsewhere.isOpen()) << elsewhere.error();
         ASSERT_TRUE(input.isOpen());
         input.releaseButtons();
 
-        // Real mouse, timers, clock and stacking; the rest of the system is scripted, the
-        // message boxes above all, which would otherwise wait for a user. The timers handed
-        // to the window are kept, in the order it asks for them.
+        // Real mouse, pointer watch, timers, clock and stacking; the rest of the system is
+        // scripted, the message boxes above all, which would otherwise wait for a user. The timers
+        // handed to the window are kept, in the order it asks for them.
         platform = std::make_unique<Platform>(fakes.platform.with({
             .mouse = mouse.get(),
+            .pointerWatch = watch.get(),
             .timeOfDay = &timeOfDay,
             .stacking = &stacking,
             .newTickSource =
@@ -100,7 +106,8 @@ protected:
                 },
             .newClickTimer =
                 [this] {
-                    auto timer = std::make_unique<DeadlineClickTimer>();
+                    auto timer = std::make_unique<DeadlineClickTimer>(
+                        xcb_get_file_descriptor(mouse->connection()));
                     clickTimers.push_back(timer.get());
                     return timer;
                 },
@@ -184,7 +191,7 @@ protected:
     // click of the run has reached the server, and a round trip on each recorder collects
     // them all.
     void clickEndMark(RecorderWindow& recorder, int code, unsigned xButton) {
-        MouseStuff(*mouse).ClickButton(code);
+        MouseStuff(*mouse, *watch).ClickButton(code);
         const bool arrived = recorder.waitUntil(
             [xButton](const std::vector<ButtonRecord>& events) {
                 return !events.empty() && !events.back().press && events.back().button == xButton;
@@ -213,6 +220,7 @@ protected:
     }
 
     std::unique_ptr<X11Mouse> mouse;
+    std::unique_ptr<X11PointerWatch> watch; // on the mouse's connection
     FakePlatform fakes;
     FakeDialogs& dialogs = fakes.dialogs;
     LocaleTimeOfDay timeOfDay;
@@ -258,8 +266,8 @@ TEST_F(Form1Run, AmountOfRightClicksThenStops) {
     expectStoppedWindow();
 }
 
-// The mouse watch (Timer3) looks every 15 ms, the click timer may tick sooner: either one
-// that notices the move first must stop the run before the next click.
+// The mouse watch (Timer3) looks every 15 ms, the click thread sees the move as it comes:
+// whichever notices it first stops the run before the next click.
 struct PointerMoveCase {
     const char* name;
     // Holds the watch off before the move, so that the click timer is the first to see it.

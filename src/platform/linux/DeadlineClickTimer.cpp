@@ -2,19 +2,29 @@
 
 #include "platform/linux/RealtimeKit.h"
 
+#include <QtGlobal>
+
 #include <cerrno>
-#include <climits>
+#include <cstring>
 #include <ctime>
-#include <linux/futex.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
-#include <sys/syscall.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 namespace tivrel {
 
+DeadlineClickTimer::DeadlineClickTimer(int pointerNews)
+    : m_pointerNews(pointerNews), m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (m_stopFd < 0)
+        qWarning("Tivrel: no eventfd for the click thread (%s)", std::strerror(errno));
+}
+
 DeadlineClickTimer::~DeadlineClickTimer() {
     shutDown();
+    if (m_stopFd >= 0)
+        ::close(m_stopFd);
 }
 
 std::int64_t DeadlineClickTimer::now() {
@@ -23,42 +33,50 @@ std::int64_t DeadlineClickTimer::now() {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-namespace {
-
-long futex(std::atomic<std::uint32_t>& word, int op, std::uint32_t value, const timespec* at) {
-    static_assert(sizeof(word) == sizeof(std::uint32_t));
-    return ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), op, value, at, nullptr,
-                     FUTEX_BITSET_MATCH_ANY);
-}
-
-} // namespace
-
-// One system call a tick: a futex wait for an absolute time on CLOCK_MONOTONIC (the clock of
-// FUTEX_WAIT_BITSET). A timerfd took three (arm, poll, read), a condition variable two.
-bool DeadlineClickTimer::sleepUntil(std::int64_t deadline) {
-    const timespec at{static_cast<time_t>(deadline / 1'000'000'000),
-                      static_cast<long>(deadline % 1'000'000'000)};
+// One system call a tick: a ppoll until the deadline (relative: ppoll has no absolute time,
+// and the clock is read without a system call), woken early by a stop or by pointer news.
+ThreadClickTimer::Wake DeadlineClickTimer::sleepUntil(std::int64_t deadline) {
+    pollfd watched[2] = {{m_stopFd, POLLIN, 0}, {m_pointerNews, POLLIN, 0}};
+    const nfds_t count = m_pointerNews >= 0 && !m_newsBroken ? 2 : 1;
     for (;;) {
-        if (m_wake.load() != 0)
-            return false;
-        if (futex(m_wake, FUTEX_WAIT_BITSET_PRIVATE, 0, &at) == 0 || errno == EINTR ||
-            errno == EAGAIN)
-            continue; // woken, interrupted, or the word changed before the wait: look again
-        if (errno != ETIMEDOUT) {
-            // Not seen with a valid time; the tick is still kept, only a stop waits for it.
+        const std::int64_t left = deadline - now();
+        if (left <= 0)
+            return Wake::Due;
+        const timespec wait{static_cast<time_t>(left / 1'000'000'000),
+                            static_cast<long>(left % 1'000'000'000)};
+        const int ready = ::ppoll(watched, count, &wait, nullptr);
+        if (ready == 0)
+            return Wake::Due;
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            // Not seen with valid descriptors; the tick is still kept, only a stop waits.
+            const timespec at{static_cast<time_t>(deadline / 1'000'000'000),
+                              static_cast<long>(deadline % 1'000'000'000)};
             ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+            return Wake::Due;
         }
-        return m_wake.load() == 0;
+        if (watched[0].revents != 0)
+            return Wake::Stopped;
+        // The display gone, nothing more will come, and its closed end would wake the thread
+        // at once each time: the ticks go on by the clock, the look tells of the loss.
+        if (watched[1].revents & (POLLERR | POLLHUP | POLLNVAL))
+            m_newsBroken = true;
+        return Wake::PointerNews;
     }
 }
 
 void DeadlineClickTimer::wake() {
-    m_wake.store(1);
-    futex(m_wake, FUTEX_WAKE_PRIVATE, INT_MAX, nullptr);
+    const std::uint64_t one = 1;
+    if (m_stopFd >= 0 && ::write(m_stopFd, &one, sizeof one) < 0 && errno != EAGAIN)
+        qWarning("Tivrel: the click thread could not be woken (%s)", std::strerror(errno));
 }
 
 void DeadlineClickTimer::clearWake() {
-    m_wake.store(0);
+    std::uint64_t count = 0;
+    if (m_stopFd >= 0)
+        (void)!::read(m_stopFd, &count, sizeof count);
+    m_newsBroken = false;
 }
 
 bool DeadlineClickTimer::raisePriority() {

@@ -2,31 +2,35 @@
 
 #include "platform/ThreadClickTimer.h"
 
-#include <atomic>
 #include <cstdint>
 
 namespace tivrel {
 
 // The click thread on Linux: it sleeps until each tick's absolute time on CLOCK_MONOTONIC in
-// one futex wait, which a stop cuts short, and asks for SCHED_FIFO at the lowest priority;
-// where the kernel refuses it, RealtimeKit is asked for SCHED_RR at that priority instead.
+// one ppoll, beside an eventfd that a stop writes and the display session's pointer news,
+// and asks for SCHED_FIFO at the lowest priority; where the kernel refuses it, RealtimeKit
+// is asked for SCHED_RR at that priority instead.
 class DeadlineClickTimer final : public ThreadClickTimer {
 public:
-    DeadlineClickTimer() = default;
+    // `pointerNews`: a descriptor that turns readable when the display session may have news
+    // of the pointer, -1 where it has none to wait on. It stays the session's.
+    explicit DeadlineClickTimer(int pointerNews = -1);
     ~DeadlineClickTimer() override;
 
-    // Nothing to fail: the wait needs no file descriptor from the system.
-    bool isValid() const { return true; }
+    // False where the system gave no eventfd: a stop then waits for the thread's next wake.
+    bool isValid() const { return m_stopFd >= 0; }
 
 protected:
     std::int64_t now() override;
-    bool sleepUntil(std::int64_t deadline) override;
+    Wake sleepUntil(std::int64_t deadline) override;
     void wake() override;
     void clearWake() override;
     bool raisePriority() override;
 
 private:
-    std::atomic<std::uint32_t> m_wake{0}; // the futex word: 1 once a stop has woken the thread
+    const int m_pointerNews;
+    bool m_newsBroken = false; // the session's descriptor hung up: deadlines only, this run
+    int m_stopFd = -1;
 };
 
 } // namespace tivrel

@@ -12,7 +12,14 @@ class NullMouse final : public Mouse {
 public:
     void press(MouseButton) override {}
     void release(MouseButton) override {}
-    PointerPosition position() override { return {}; }
+};
+
+// The pointer never moves.
+class NullPointerWatch final : public PointerWatch {
+public:
+    void begin() override {}
+    bool moved() override { return false; }
+    void end() override {}
 };
 
 // Shows nothing; every question is answered "No", every input box cancelled.
@@ -50,7 +57,7 @@ private:
 // Never ticks.
 class NullClickTimer final : public ClickTimer {
 public:
-    void start(int, std::function<bool()>, std::function<void()>) override {}
+    void start(int, Run, std::function<void()>) override {}
     void stop() override {}
     bool isRunning() const override { return false; }
 };
@@ -106,6 +113,7 @@ public:
 
 struct NullPlatform {
     NullMouse mouse;
+    NullPointerWatch pointerWatch;
     NullDialogs dialogs;
     NullTimeOfDay timeOfDay;
     NullStacking stacking;
@@ -119,6 +127,7 @@ struct NullPlatform {
     NullBrowser browser;
     Platform platform{
         .mouse = mouse,
+        .pointerWatch = pointerWatch,
         .dialogs = dialogs,
         .timeOfDay = timeOfDay,
         .stacking = stacking,

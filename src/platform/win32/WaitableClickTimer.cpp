@@ -18,11 +18,13 @@ WaitableClickTimer::~WaitableClickTimer() {
         CloseHandle(m_wake);
 }
 
-bool WaitableClickTimer::sleepUntil(std::int64_t deadline) {
+// Windows hands no pointer news to a waiting thread: the look before each click sees a move.
+ThreadClickTimer::Wake WaitableClickTimer::sleepUntil(std::int64_t deadline) {
     if (!m_timer.setFor(deadline))
-        return false;
+        return Wake::Stopped;
     const HANDLE handles[2] = {m_timer.handle(), m_wake};
-    return WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0;
+    return WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 ? Wake::Due
+                                                                                : Wake::Stopped;
 }
 
 void WaitableClickTimer::wake() {

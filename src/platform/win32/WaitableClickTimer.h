@@ -18,7 +18,7 @@ public:
 
 protected:
     std::int64_t now() override { return m_timer.now(); }
-    bool sleepUntil(std::int64_t deadline) override;
+    Wake sleepUntil(std::int64_t deadline) override;
     void wake() override;
     void clearWake() override;
     bool raisePriority() override;

@@ -67,16 +67,4 @@ void Win32Mouse::click(MouseButton button) {
     send({downFlag(button), upFlag(button)});
 }
 
-PointerPosition Win32Mouse::position() {
-    POINT point{};
-    if (GetCursorPos(&point)) {
-        m_last = {point.x, point.y};
-    } else if (!m_readFailed) {
-        // On a secure desktop the pointer cannot be read: the last place read stands.
-        m_readFailed = true;
-        qWarning("Tivrel: GetCursorPos failed (error %lu)", GetLastError());
-    }
-    return m_last;
-}
-
 } // namespace tivrel

@@ -6,21 +6,18 @@
 
 namespace tivrel {
 
-// Clicks with SendInput, as if from the physical mouse, and reads the pointer with
-// GetCursorPos. SendInput returns once the input is in the system's input stream.
+// Clicks with SendInput, as if from the physical mouse. SendInput returns once the input is in the
+// system's input stream.
 class Win32Mouse final : public Mouse {
 public:
     void press(MouseButton button) override;
     void release(MouseButton button) override;
     // Both transitions in one SendInput: nothing another program sends comes between them.
     void click(MouseButton button) override;
-    PointerPosition position() override;
 
 private:
     void send(std::initializer_list<unsigned long> flags);
-    PointerPosition m_last;
     bool m_sendFailed = false;
-    bool m_readFailed = false;
 };
 
 } // namespace tivrel

@@ -12,6 +12,7 @@
 #include "platform/win32/WaitableClickTimer.h"
 #include "platform/win32/WaitableTimerTickSource.h"
 #include "platform/win32/Win32Mouse.h"
+#include "platform/win32/Win32PointerWatch.h"
 #include "platform/win32/Win32WindowCommands.h"
 #include "platform/win32/Win32WindowStacking.h"
 
@@ -39,6 +40,7 @@ public:
 
 private:
     Win32Mouse m_mouse;
+    Win32PointerWatch m_pointerWatch;
     QtDialogs m_dialogs;
     LocaleTimeOfDay m_timeOfDay;
     Win32WindowStacking m_stacking;
@@ -53,6 +55,7 @@ private:
     DesktopServicesBrowser m_browser;
     Platform m_platform{
         .mouse = m_mouse,
+        .pointerWatch = m_pointerWatch,
         .dialogs = m_dialogs,
         .timeOfDay = m_timeOfDay,
         .stacking = m_stacking,

@@ -87,15 +87,4 @@ void X11Mouse::click(MouseButton button) {
     send(button, {true, false});
 }
 
-PointerPosition X11Mouse::position() {
-    xcb_query_pointer_reply_t* reply =
-        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
-    if (!reply)
-        return m_last.load();
-    const PointerPosition place{reply->root_x, reply->root_y};
-    std::free(reply);
-    m_last = place;
-    return place;
-}
-
 } // namespace tivrel

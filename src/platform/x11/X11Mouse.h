@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -13,11 +12,11 @@ struct xcb_connection_t;
 
 namespace tivrel {
 
-// Clicks through the XTEST extension and reads the pointer with QueryPointer, on an X
-// connection of its own so that it never waits behind the toolkit's traffic. The click
-// thread and the UI thread's mouse watch share it; XCB keeps their requests apart. XCB
-// rather than Xlib: Xlib looks for events after each flush and reply, four reads of an
-// empty socket per click that the click thread has no use for.
+// Clicks through the XTEST extension on an X connection of its own, so that it never waits
+// behind the toolkit's traffic. The pointer watch reads its motion events on the same
+// connection, from the click thread and the UI thread's mouse watch; XCB keeps their
+// requests apart. XCB rather than Xlib: Xlib looks for events after each flush and reply,
+// four reads of an empty socket per click that the click thread has no use for.
 class X11Mouse final : public Mouse {
 public:
     // Opens the connection named by DISPLAY and checks for XTEST. On failure returns
@@ -30,8 +29,9 @@ public:
     void release(MouseButton button) override;
     // Both transitions in one write: the server is woken once per click.
     void click(MouseButton button) override;
-    // Where the connection has broken, the last place read.
-    PointerPosition position() override;
+    // The connection and its screen's root window, for the pointer watch that shares them.
+    xcb_connection_t* connection() const { return m_connection; }
+    std::uint32_t root() const { return m_root; }
 
 private:
     X11Mouse(xcb_connection_t* connection, std::uint32_t root);
@@ -39,7 +39,6 @@ private:
 
     xcb_connection_t* m_connection;
     std::uint32_t m_root;
-    std::atomic<PointerPosition> m_last{PointerPosition{}};
 };
 
 } // namespace tivrel

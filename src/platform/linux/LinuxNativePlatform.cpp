@@ -1,5 +1,6 @@
 #include "platform/NativePlatform.h"
 #include "platform/linux/DeadlineClickTimer.h"
+#include "platform/linux/DisplaySession.h"
 #include "platform/linux/PosixTerminationSignals.h"
 #include "platform/linux/TimerFdTickSource.h"
 #include "platform/linux/XdgAutostartEntry.h"
@@ -12,9 +13,6 @@
 #include "platform/qt/QtNotificationIcon.h"
 #include "platform/qt/QtTickSource.h"
 #include "platform/qt/QtWindowCommands.h"
-#include "platform/x11/QuietButtonState.h"
-#include "platform/x11/X11Mouse.h"
-#include "platform/x11/X11WindowStacking.h"
 
 #include <QCoreApplication>
 
@@ -30,24 +28,25 @@ std::unique_ptr<TickSource> newTickSource() {
     return std::make_unique<QtTickSource>();
 }
 
-// The mouse's own X connection: opening it checks the display and its XTEST extension.
-class X11Display final : public DisplayConnection {
+// The display session, reached before Qt starts.
+class LinuxDisplay final : public DisplayConnection {
 public:
-    std::unique_ptr<X11Mouse> mouse;
+    std::unique_ptr<DisplaySession> session;
 };
 
-class X11NativePlatform final : public NativePlatform {
+// What every Linux session shares, around the display session's own services.
+class LinuxNativePlatform final : public NativePlatform {
 public:
-    explicit X11NativePlatform(std::unique_ptr<X11Mouse> mouse) : m_mouse(std::move(mouse)) {}
+    explicit LinuxNativePlatform(std::unique_ptr<DisplaySession> session)
+        : m_session(std::move(session)) {}
 
     Platform& platform() override { return m_platform; }
     void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
 
 private:
-    std::unique_ptr<X11Mouse> m_mouse;
+    std::unique_ptr<DisplaySession> m_session;
     QtDialogs m_dialogs;
     LocaleTimeOfDay m_timeOfDay;
-    X11WindowStacking m_stacking;
     IniSettingsStore m_settings;
     QtFileSystem m_files;
     LockFileInstanceLock m_instanceLock;
@@ -58,12 +57,14 @@ private:
     XdgAutostartEntry m_startupEntry{QCoreApplication::applicationFilePath()};
     DesktopServicesBrowser m_browser;
     Platform m_platform{
-        .mouse = *m_mouse,
+        .mouse = m_session->mouse(),
+        .pointerWatch = m_session->pointerWatch(),
         .dialogs = m_dialogs,
         .timeOfDay = m_timeOfDay,
-        .stacking = m_stacking,
+        .stacking = m_session->stacking(),
         .newTickSource = &newTickSource,
-        .newClickTimer = [] { return std::make_unique<DeadlineClickTimer>(); },
+        .newClickTimer =
+            [this] { return std::make_unique<DeadlineClickTimer>(m_session->pointerNews()); },
         .settings = m_settings,
         .files = m_files,
         .instanceLock = m_instanceLock,
@@ -78,34 +79,22 @@ private:
 } // namespace
 
 std::unique_ptr<DisplayConnection> NativePlatform::connect(QString* error) {
-    // Clicks go through the X server: without an X display (a Wayland session without
-    // XWayland, a text console) there is nothing Tivrel could click. A toolkit platform
-    // chosen by the caller (offscreen for tests and tools) is left as it is.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            if (error) {
-                *error = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                             ? QStringLiteral("no graphical session found. Tivrel needs an X11 "
-                                              "session (or XWayland) to click; start it from a "
-                                              "desktop session.")
-                             : QStringLiteral("this Wayland session has no X11 display. Tivrel "
-                                              "needs an X11 session (or XWayland) to click.");
-            }
-            return nullptr;
-        }
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    auto mouse = X11Mouse::open(error);
-    if (!mouse)
+    auto session =
+        connectDisplaySession(SessionEnvironment::current(), builtDisplaySessions(), error);
+    if (!session)
         return nullptr;
-    auto display = std::make_unique<X11Display>();
-    display->mouse = std::move(mouse);
+    // A toolkit platform chosen by the caller (offscreen for tests and tools) is left as it is.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", session->qtPlatform());
+    auto display = std::make_unique<LinuxDisplay>();
+    display->session = std::move(session);
     return display;
 }
 
 std::unique_ptr<NativePlatform> NativePlatform::open(std::unique_ptr<DisplayConnection> display) {
-    quietButtonStateNotifications();
-    return std::make_unique<X11NativePlatform>(std::move(static_cast<X11Display&>(*display).mouse));
+    auto session = std::move(static_cast<LinuxDisplay&>(*display).session);
+    session->toolkitStarted();
+    return std::make_unique<LinuxNativePlatform>(std::move(session));
 }
 
 } // namespace tivrel

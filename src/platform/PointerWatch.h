@@ -1,0 +1,22 @@
+#pragma once
+
+namespace tivrel {
+
+// Tells whether the user has touched the pointer since a run began. Where the system
+// reports motion as it happens (X11), any motion of any pointing device counts, a move and
+// straight back included; elsewhere (Windows) the pointer's place is compared with where it
+// was at the start.
+class PointerWatch {
+public:
+    virtual ~PointerWatch() = default;
+    // A run begins: motion from here on counts, none from before.
+    virtual void begin() = 0;
+    // Whether the pointer has moved since begin(). Reads what the system has delivered and
+    // waits for no answer, so the click thread can ask before every click; the click thread
+    // and the UI thread may ask at the same time.
+    virtual bool moved() = 0;
+    // The run is over: the system may stop reporting motion.
+    virtual void end() = 0;
+};
+
+} // namespace tivrel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/PointerWatch.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+struct xcb_connection_t;
+
+namespace tivrel {
+
+// Sees every touch of the pointer as it happens: during a run the server sends XInput 2 raw
+// motion events of the master pointers to the mouse's own connection, for any motion of any
+// device, a move and straight back included, and whatever other program holds a grab. A
+// look reads what has arrived and asks the server nothing. The program's own clicks make no
+// motion.
+class X11PointerWatch final : public PointerWatch {
+public:
+    // On the mouse's connection, which must outlive the watch. nullptr and a message for the
+    // user where the server has no XInput 2.1 or later.
+    static std::unique_ptr<X11PointerWatch> open(xcb_connection_t* connection, std::uint32_t root,
+                                                 QString* error);
+
+    void begin() override;
+    bool moved() override;
+    void end() override;
+
+private:
+    X11PointerWatch(xcb_connection_t* connection, std::uint32_t root, std::uint8_t opcode);
+    void selectRawMotion(bool on);
+
+    xcb_connection_t* m_connection;
+    std::uint32_t m_root;
+    std::uint8_t m_opcode; // XInput's
+    // The request that asked for this run's motion: an event the server sent before it is
+    // an earlier run's.
+    std::uint32_t m_since = 0;
+    std::atomic<bool> m_moved{false};
+};
+
+} // namespace tivrel

@@ -1,0 +1,150 @@
+// The X11 pointer watch against a real server: the contract every watch keeps, the click
+// thread woken by a move however far off its next tick, and a fast run stopped by moves
+// made at any instant.
+#include "RecorderWindow.h"
+
+#include "platform/PointerWatchContract.h"
+#include "platform/linux/DeadlineClickTimer.h"
+#include "platform/x11/X11Mouse.h"
+#include "platform/x11/X11PointerWatch.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <thread>
+
+namespace tivrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The watch on the mouse's own connection, as the program has it; moves come from another
+// connection, as from another program.
+class X11WatchRig final : public PointerWatchRig {
+public:
+    X11WatchRig() {
+        m_mouse = X11Mouse::open(&m_error);
+        if (m_mouse)
+            m_watch = X11PointerWatch::open(m_mouse->connection(), m_mouse->root(), &m_error);
+    }
+    ~X11WatchRig() override { m_watch.reset(); }
+
+    bool ready() const override { return m_watch && m_input.isOpen(); }
+    PointerWatch& watch() override { return *m_watch; }
+    Mouse& mouse() override { return *m_mouse; }
+    // The server has handled the move once this returns.
+    void movePointer(int x, int y) override { m_input.movePointer({x, y}); }
+    // The server answers in order: what it sent the watch before the answer has arrived.
+    void settle() override {
+        xcb_connection_t* c = m_mouse->connection();
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+    bool seesEveryMotion() const override { return true; }
+
+    int pointerNews() const { return xcb_get_file_descriptor(m_mouse->connection()); }
+    const QString& error() const { return m_error; }
+
+private:
+    QString m_error;
+    std::unique_ptr<X11Mouse> m_mouse;
+    std::unique_ptr<X11PointerWatch> m_watch;
+    OutsideInput m_input;
+};
+
+TIVREL_POINTER_WATCH_CONTRACT(X11PointerWatchContract, X11WatchRig);
+
+template <typename Done> bool pumpUntil(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 10'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+// The click thread waits on its deadline and on the watch's connection together: a move
+// ends the run at once, however far off the next click is.
+TEST(X11PointerWatchThread, AMoveEndsTheRunBeforeItsNextTick) {
+    X11WatchRig rig;
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
+    rig.movePointer(600, 500);
+    rig.settle();
+    DeadlineClickTimer timer(rig.pointerNews());
+    std::atomic<int> ticks = 0;
+    bool ended = false;
+    rig.watch().begin();
+    timer.start(60'000,
+                {.tick = [&] { return ++ticks > 0; }, .look = [&] { return !rig.watch().moved(); }},
+                [&] { ended = true; });
+    std::this_thread::sleep_for(20ms);
+    rig.movePointer(601, 500);
+    EXPECT_TRUE(pumpUntil([&] { return ended; })) << "the move never reached the click thread";
+    EXPECT_EQ(ticks, 0);
+    timer.stop();
+    rig.watch().end();
+}
+
+constexpr QRect kTargetPlace(700, 80, 200, 150);
+constexpr QRect kElsewherePlace(700, 500, 200, 150);
+
+// A 5 ms run, the pointer moved off the target at a random instant, thirty times. The server
+// may take at most the one click that was on its way when it moved the pointer; the click
+// thread sends none once the move has reached it.
+TEST(X11PointerWatchThread, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
+    X11WatchRig rig;
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
+    RecorderWindow target(kTargetPlace);
+    RecorderWindow elsewhere(kElsewherePlace);
+    ASSERT_TRUE(target.isOpen()) << target.error();
+    ASSERT_TRUE(elsewhere.isOpen()) << elsewhere.error();
+    const QPoint onTarget = kTargetPlace.center();
+    const QPoint offTarget = kElsewherePlace.center();
+    DeadlineClickTimer timer(rig.pointerNews());
+    std::mt19937 random(7);
+    int totalAfterMoves = 0;
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        rig.movePointer(onTarget.x(), onTarget.y());
+        rig.settle();
+        target.forget();
+        elsewhere.forget();
+        std::atomic<int> clicks = 0;
+        bool ended = false;
+        rig.watch().begin();
+        const auto still = [&] { return !rig.watch().moved(); };
+        timer.start(5,
+                    {.tick =
+                         [&] {
+                             if (!still())
+                                 return false;
+                             rig.mouse().click(MouseButton::Left);
+                             ++clicks;
+                             return true;
+                         },
+                     .look = still},
+                    [&] { ended = true; });
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::uniform_int_distribution<int>(5'000, 15'000)(random)));
+        rig.movePointer(offTarget.x(), offTarget.y());
+        ASSERT_TRUE(pumpUntil([&] { return ended; })) << "the move did not stop the run";
+        timer.stop();
+        rig.watch().end();
+        // Every click of the run was taken before its tick ended: a round trip on each
+        // recorder now collects them all.
+        target.pump();
+        elsewhere.pump();
+        const int after = int(elsewhere.pressCount());
+        EXPECT_LE(after, 1) << "clicks went on where the pointer went";
+        EXPECT_EQ(int(target.pressCount()) + after, clicks.load());
+        totalAfterMoves += after;
+    }
+    std::printf("30 moves in 5 ms runs: %d clicks taken after a move\n", totalAfterMoves);
+}
+
+} // namespace
+} // namespace tivrel::test
