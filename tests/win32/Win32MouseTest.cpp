@@ -1,9 +1,9 @@
 // Clicks made with SendInput as a program beside Tivrel receives them, and the pointer watch
 // over GetCursorPos.
-#include "platform/PointerWatchContract.h"
 #include "platform/win32/Win32Mouse.h"
-#include "platform/win32/Win32PointerWatch.h"
 #include "WinTestWindow.h"
+#include "platform/PointerWatchContract.h"
+#include "platform/win32/Win32PointerWatch.h"
 
 #include <gtest/gtest.h>
 
