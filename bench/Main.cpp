@@ -91,7 +91,6 @@ int benchmarkMain(int argc, char** argv) {
         test::X11TestSession session =
             test::X11TestSession::ownSession(temp.filePath(QStringLiteral("x")));
         QString error;
-        // The desktop a user has: a window manager and a tray for Tivrel's icon.
         if (!session.start(&error)) {
             temp.setAutoRemove(false);
             std::fprintf(stderr, "tivrel-bench: %s\ntivrel-bench: logs kept in %s\n",

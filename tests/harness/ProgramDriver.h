@@ -90,7 +90,7 @@ public:
     bool setSpeed(int milliseconds, QString* error);
     bool setAmount(int clicks, QString* error);
     // Activates the main window, puts the pointer on `target` and presses ENTER;
-    // `beforeKey` runs just before the key.
+    // `beforeKey` runs just before the key. It needs the main window placed too.
     bool pressEnter(QPoint target, QString* error, const std::function<void()>& beforeKey = {});
 
 private:
