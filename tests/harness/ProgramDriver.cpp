@@ -19,8 +19,9 @@ constexpr auto kPoll = 100ms;
 const QString kValueBoxTitle = QStringLiteral("Enter a Value");
 
 // The controls the driver clicks, where the main window lays them out in twips: inside the
-// speed frame, which lies at 120, 120 of the area below the menu bar, 4200 x 4995 twips.
-// A value label's centre; on "Amount", its caption rather than the edge of its tick box.
+// speed frame (Frame2), which lies at 120, 120 of the area below the menu bar, 4200 x 4995
+// twips. The centre of the value labels SpeedLbl and AmountLbl; on the "Amount" box Check1,
+// its caption rather than the edge of its tick box.
 constexpr QPoint kSpeedFrame{120, 120};
 constexpr int kClientHeight = 4995;
 constexpr QPoint kSpeedValue{360 + 307, 840 + 127};

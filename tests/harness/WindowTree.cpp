@@ -196,10 +196,12 @@ private:
 } // namespace
 
 std::ostream& operator<<(std::ostream& out, const WindowInfo& window) {
+    static constexpr const char* kKindNames[] = {"normal", "dialog", "tray-icon", "menu", "other"};
     out << "0x" << std::hex << window.id << std::dec << " \"" << window.name.toStdString() << "\" "
         << window.geometry.width() << 'x' << window.geometry.height() << '+' << window.geometry.x()
         << '+' << window.geometry.y() << (window.viewable ? " viewable" : " unmapped")
-        << (window.overrideRedirect ? " override-redirect" : "");
+        << (window.overrideRedirect ? " override-redirect" : "") << " kind "
+        << kKindNames[std::size_t(window.kind)];
     if (!window.types.isEmpty())
         out << " type " << window.types.join(QLatin1Char(',')).toStdString();
     if (!window.states.isEmpty())

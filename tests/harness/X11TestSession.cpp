@@ -21,8 +21,8 @@ X11TestSession::X11TestSession(QByteArray display)
     : m_display(display.isEmpty() ? qgetenv("DISPLAY") : std::move(display)) {}
 
 X11TestSession X11TestSession::ownSession(const QString& logFolder) {
-    X11TestSession session{QByteArray()};
-    session.m_display.clear();
+    X11TestSession session;
+    session.m_display.clear(); // known once its server runs
     session.m_own = std::make_shared<XSession>(logFolder);
     return session;
 }
