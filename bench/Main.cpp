@@ -3,11 +3,12 @@
 
 #include "CpuHog.h"
 #include "Measurements.h"
-#include "XSession.h"
-
-#include <X11/Xlib.h>
+#include "X11TestSession.h"
 
 #include <QTemporaryDir>
+
+// After Qt's headers: Xlib's macros (Status, None) break them.
+#include <X11/Xlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,11 +88,10 @@ int benchmarkMain(int argc, char** argv) {
         return 2;
     }
     try {
-        test::XSession session(temp.filePath(QStringLiteral("x")));
+        test::X11TestSession session =
+            test::X11TestSession::ownSession(temp.filePath(QStringLiteral("x")));
         QString error;
-        // The desktop a user has: a window manager and a tray for Tivrel's icon.
-        if (!session.startServer(&error) || !session.startWindowManager(&error) ||
-            !session.startTrayHost(&error)) {
+        if (!session.start(&error)) {
             temp.setAutoRemove(false);
             std::fprintf(stderr, "tivrel-bench: %s\ntivrel-bench: logs kept in %s\n",
                          qPrintable(error), qPrintable(temp.path()));
@@ -127,7 +127,7 @@ int benchmarkMain(int argc, char** argv) {
         std::printf("recorder thread: %s priority\n",
                     recorder.realTime() ? "real-time (SCHED_FIFO 10)" : "normal");
         std::fflush(stdout);
-        Measurements measurements(options, temp.path().toStdString(), display, recorder, target);
+        Measurements measurements(options, temp.path().toStdString(), session, recorder, target);
         const Results results = measurements.run();
         printReport({options.runs, options.clicks, options.idleSeconds, display.toStdString(),
                      options.hog ? int(hog.running()) : 0},

@@ -65,10 +65,10 @@ bool succeeded(const ChildProcess& child) {
     return child.exitedNormally() && child.exitCode() == 0;
 }
 
-QStringList environmentWith(const QByteArray& display,
+QStringList environmentWith(const test::TestSession& session,
                             const std::vector<std::pair<QString, QString>>& overrides) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+    session.addTo(environment);
     for (const auto& [name, value] : overrides) {
         if (value.isEmpty())
             environment.remove(name);
@@ -136,10 +136,10 @@ void catchInterrupts() {
 }
 
 Measurements::Measurements(const Options& options, const std::string& folder,
-                           const QByteArray& display, ClickRecorder& recorder,
+                           test::TestSession& session, ClickRecorder& recorder,
                            test::RecorderWindow& target)
-    : m_options(options), m_folder(folder), m_display(display), m_recorder(recorder),
-      m_target(target), m_input(display.constData()) {}
+    : m_options(options), m_folder(folder), m_session(session), m_recorder(recorder),
+      m_target(target) {}
 
 std::string Measurements::folder(const std::string& name) const {
     const QString path = QString::fromStdString(m_folder + "/" + name);
@@ -181,7 +181,7 @@ void Measurements::recordRow(RowRuns& row, const ClickFigures& f, double cpuPerC
 void Measurements::tivrelClicks(int delayMs, RowRuns& row, int round) {
     const std::string label = "tivrel " + std::to_string(delayMs) + " ms";
     const std::string tag = "tivrel-" + std::to_string(delayMs) + "-" + std::to_string(round);
-    ProgramRun program(m_options.program, folder(tag), m_display, m_input);
+    ProgramRun program(m_options.program, folder(tag), m_session);
     std::string error;
     if (!program.start(&error) || !program.setSpeed(delayMs, &error) ||
         !program.setAmount(m_options.clicks, &error))
@@ -206,14 +206,15 @@ void Measurements::tivrelClicks(int delayMs, RowRuns& row, int round) {
     const double runCpuMs = stop->cpuMs - *cpuAtStart;
     program.end();
     const ClickFigures figures = clickFigures(events, 1, delayMs);
-    const bool byAmount = stop->text.find("amount of clicks has been reached") != std::string::npos;
+    const bool byAmount =
+        stop->line.text.contains(QStringLiteral("amount of clicks has been reached"));
     if (!byAmount || figures.clicks != std::size_t(m_options.clicks) ||
         landedOnTarget() != figures.clicks) {
         std::string why = std::to_string(figures.clicks);
         why += " recorded clicks, not all on the target; then \"";
-        why += stop->title;
+        why += stop->line.title.toStdString();
         why += ": ";
-        why += stop->text;
+        why += stop->line.text.toStdString();
         why += "\"";
         return fail(row.failures, label, round, why);
     }
@@ -228,12 +229,12 @@ void Measurements::commandClicks(const std::string& label, const std::string& ta
                                  const std::vector<std::string>& command, int delayMs, RowRuns& row,
                                  int round) {
     const std::string logPath = m_folder + "/" + tag + ".log";
-    m_input.movePointer(kRestingPoint);
+    m_session.movePointer(kRestingPoint);
     m_recorder.take();
     landedOnTarget();
     ChildProcess clicker;
     std::string error;
-    if (!start(clicker, command, environmentWith(m_display, {}), logPath, &error))
+    if (!start(clicker, command, environmentWith(m_session, {}), logPath, &error))
         return fail(row.failures, label, round, error);
     if (!waitForEnd(clicker, milliseconds(m_options.clicks * (delayMs + 5) * 3 + 10000)))
         return fail(row.failures, label, round, "did not end in time");
@@ -257,7 +258,7 @@ void Measurements::commandClicks(const std::string& label, const std::string& ta
 void Measurements::stopAfterMove(StopRuns& runs, int round) {
     const std::string label = "stop on move";
     const std::string tag = "stop-" + std::to_string(round);
-    ProgramRun program(m_options.program, folder(tag), m_display, m_input);
+    ProgramRun program(m_options.program, folder(tag), m_session);
     std::string error;
     if (!program.start(&error) || !program.setSpeed(5, &error))
         return fail(runs.failures, label, round, error + "\n" + tail(program.logPath(), 10));
@@ -267,7 +268,7 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
     if (!m_recorder.waitForPresses(kPressesBeforeMove, milliseconds(30000)))
         return fail(runs.failures, label, round,
                     "only " + std::to_string(m_recorder.presses()) + " clicks in 30 s");
-    m_input.movePointer(kMovedPoint);
+    m_session.movePointer(kMovedPoint);
     const std::int64_t movedNs = monotonicNow();
     const auto stop = program.waitForMessage(milliseconds(10000));
     pause(kTailTime);
@@ -276,8 +277,9 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
     program.end();
     if (!stop)
         return fail(runs.failures, label, round, "the run went on after the move");
-    if (stop->text.find("The mouse was moved.") == std::string::npos)
-        return fail(runs.failures, label, round, "stopped by \"" + stop->text + "\"");
+    if (!stop->line.text.contains(QStringLiteral("The mouse was moved.")))
+        return fail(runs.failures, label, round,
+                    "stopped by \"" + stop->line.text.toStdString() + "\"");
     // The server's order tells which clicks it processed after the move.
     auto move = std::find_if(events.begin(), events.end(), [](const PointerEvent& e) {
         return e.kind == PointerEventKind::Motion && e.rootX == kMovedPoint.x() &&
@@ -305,7 +307,7 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
 void Measurements::idle(IdleRuns& runs, int round) {
     const std::string label = "idle program";
     const std::string name = "idle-" + std::to_string(round);
-    ProgramRun program(m_options.program, folder(name), m_display, m_input);
+    ProgramRun program(m_options.program, folder(name), m_session);
     std::string error;
     if (!program.start(&error))
         return fail(runs.failures, label, round, error + "\n" + tail(program.logPath(), 10));

@@ -4,8 +4,8 @@
 #include "ClickRecorder.h"
 #include "RecorderWindow.h"
 #include "Report.h"
+#include "TestSession.h"
 
-#include <QByteArray>
 #include <QRect>
 
 #include <string>
@@ -35,7 +35,7 @@ inline constexpr QRect kTargetPlace{860, 620, 360, 360};
 // target window in place: each one started, waited for and checked, with a line per run.
 class Measurements {
 public:
-    Measurements(const Options& options, const std::string& folder, const QByteArray& display,
+    Measurements(const Options& options, const std::string& folder, test::TestSession& session,
                  ClickRecorder& recorder, test::RecorderWindow& target);
 
     Results run();
@@ -60,10 +60,9 @@ private:
 
     const Options& m_options;
     std::string m_folder;
-    QByteArray m_display;
+    test::TestSession& m_session;
     ClickRecorder& m_recorder;
     test::RecorderWindow& m_target;
-    test::OutsideInput m_input;
     bool m_failed = false;
     std::size_t m_targetPresses = 0;
 };

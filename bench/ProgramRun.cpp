@@ -3,16 +3,7 @@
 #include "ProgramRun.h"
 
 #include "ClickRecorder.h"
-#include "RecorderWindow.h"
-#include "Waiting.h"
-#include "WindowTree.h"
-#include "ui/Twips.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcessEnvironment>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
@@ -28,86 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
-
-constexpr milliseconds kAppearTimeout{40000};
-constexpr const char* kNormalType = "_NET_WM_WINDOW_TYPE_NORMAL";
-constexpr const char* kDialogType = "_NET_WM_WINDOW_TYPE_DIALOG";
-
-bool isMainWindow(const test::WindowInfo& w) {
-    return w.viewable && w.name == QStringLiteral("Tivrel") && !w.overrideRedirect &&
-           !w.embeddedInTray() && w.types.contains(QLatin1String(kNormalType)) &&
-           !w.types.contains(QLatin1String(kDialogType));
-}
-
-bool isTrayIcon(const test::WindowInfo& w) {
-    return w.viewable && w.embeddedInTray() && !w.geometry.isEmpty();
-}
-
-bool isValueBox(const test::WindowInfo& w) {
-    return w.viewable && w.name == QStringLiteral("Enter a Value") &&
-           w.types.contains(QLatin1String(kDialogType));
-}
-
-// The first of the process's windows that satisfies `wanted`, once there is one.
-std::optional<test::WindowInfo> waitForWindow(test::ChildProcess& process,
-                                              const QByteArray& display,
-                                              bool (*wanted)(const test::WindowInfo&),
-                                              milliseconds timeout) {
-    std::optional<test::WindowInfo> found;
-    test::waitUntil(
-        [&] {
-            if (process.hasEnded())
-                return true;
-            for (const test::WindowInfo& w : test::lookAt(process.pid(), display).windows) {
-                if (wanted(w)) {
-                    found = w;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeout, milliseconds(20));
-    return found;
-}
-
-bool gone(test::ChildProcess& process, const QByteArray& display,
-          bool (*unwanted)(const test::WindowInfo&), milliseconds timeout) {
-    return test::waitUntil(
-        [&] {
-            const auto windows = test::lookAt(process.pid(), display).windows;
-            return std::none_of(windows.begin(), windows.end(), unwanted);
-        },
-        timeout, milliseconds(20));
-}
-
-// Runs a tool (xdotool) to its end; true when it succeeded.
-bool runTool(const QStringList& command, const QByteArray& display, const std::string& log) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-    test::ChildProcess tool;
-    const QString output = QString::fromStdString(log);
-    QString error;
-    return tool.start(command, environment.toStringList(), output, output, &error) &&
-           tool.waitForEnd(milliseconds(10000)) && tool.exitedNormally() && tool.exitCode() == 0;
-}
-
-std::vector<std::string> splitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t from = 0;
-    for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-        fields.push_back(line.substr(from, tab - from));
-    fields.push_back(line.substr(from));
-    return fields;
-}
-
-// The value labels and the "Amount" box, in the twips of the window's layout: the speed
-// frame lies at 120, 120 of the area below the menu bar, 4200 x 4995 twips.
-constexpr int kFrameLeft = 120;
-constexpr int kFrameTop = 120;
-constexpr int kClientHeight = 4995;
-constexpr QPoint kSpeedLabel{360 + 307, 840 + 127};
-constexpr QPoint kAmountBox{480 + 300, 2520 + 127};
-constexpr QPoint kAmountLabel{360 + 307, 2880 + 127};
 
 } // namespace
 
@@ -209,17 +120,14 @@ void DialogLogWatch::readNewLines(std::int64_t now) {
     std::string more((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     m_offset += more.size();
     m_partial += more;
-    std::vector<DialogLine> added;
+    std::vector<SeenDialog> added;
     for (std::size_t end; (end = m_partial.find('\n')) != std::string::npos;) {
-        const std::vector<std::string> fields = splitTabs(m_partial.substr(0, end));
+        SeenDialog seen;
+        seen.line = test::parseDialogLine(QString::fromStdString(m_partial.substr(0, end)));
         m_partial.erase(0, end + 1);
-        DialogLine line;
-        line.kind = fields[0];
-        line.title = fields.size() > 1 ? fields[1] : std::string();
-        line.text = fields.size() > 2 ? fields[2] : std::string();
-        line.seenNs = now;
-        line.cpuMs = sample ? sample->statCpuMs : 0;
-        added.push_back(line);
+        seen.seenNs = now;
+        seen.cpuMs = sample ? sample->statCpuMs : 0;
+        added.push_back(seen);
     }
     if (added.empty())
         return;
@@ -230,7 +138,7 @@ void DialogLogWatch::readNewLines(std::int64_t now) {
     m_added.notify_all();
 }
 
-std::vector<DialogLine> DialogLogWatch::lines() const {
+std::vector<SeenDialog> DialogLogWatch::lines() const {
     const std::lock_guard lock(m_mutex);
     return m_lines;
 }
@@ -242,163 +150,75 @@ std::size_t DialogLogWatch::waitForLines(std::size_t count, milliseconds timeout
 }
 
 ProgramRun::ProgramRun(const std::string& program, const std::string& home,
-                       const QByteArray& display, test::OutsideInput& input)
-    : m_program(program), m_home(home), m_display(display), m_input(input) {}
+                       test::TestSession& session)
+    : m_home(QString::fromStdString(program), QString::fromStdString(home)),
+      m_driver(session, m_home) {}
 
 ProgramRun::~ProgramRun() {
     end();
 }
 
 bool ProgramRun::start(std::string* error) {
-    const QString home = QString::fromStdString(m_home);
-    for (const char* folder : {"home", "config", "runtime", "xdg"})
-        QDir().mkpath(home + u'/' + QLatin1String(folder));
-    // The runtime folder must be the user's alone, or Qt does not take it.
-    QFile::setPermissions(home + QStringLiteral("/runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const std::string settings = m_home + "/config/Tivrel/Tivrel.ini";
-    fs::create_directories(m_home + "/config/Tivrel");
-    std::ofstream(settings) << "[EULA]\nTrialRead=ACCEPTED\n[Auto-Hide]\nShow=1\n";
-    const std::string dialogLog = m_home + "/dialogs.log";
-    if (!m_dialogs.start(dialogLog, error))
+    if (!m_home.isValid()) {
+        *error = m_home.error().toStdString();
         return false;
-
-    // The environment of a user's session on this display, without what would reach the
-    // desktop this benchmark was started from.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER", "WAYLAND_DISPLAY",
-                             "QT_QPA_PLATFORM", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP"})
-        environment.remove(QString::fromLatin1(name));
-    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(m_display));
-    environment.insert(QStringLiteral("HOME"), home + QStringLiteral("/home"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
-    environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), home + QStringLiteral("/xdg"));
-    environment.insert(QStringLiteral("TIVREL_SETTINGS_FILE"), QString::fromStdString(settings));
-    environment.insert(QStringLiteral("TIVREL_DIALOG_LOG"), QString::fromStdString(dialogLog));
-    const QString log = QString::fromStdString(logPath());
+    }
+    if (!m_home.writeAcceptedSettings(true)) {
+        *error = "cannot write " + m_home.settingsFile().toStdString();
+        return false;
+    }
+    if (!m_dialogs.start(m_home.dialogLogFile().toStdString(), error))
+        return false;
     QString why;
-    if (!m_process.start({QString::fromStdString(m_program)}, environment.toStringList(), log, log,
-                         &why)) {
+    if (!m_driver.start(&why)) {
         *error = why.toStdString();
         return false;
     }
-    m_dialogs.setProcess(pid_t(m_process.pid()));
-    const auto main = waitForWindow(m_process, m_display, isMainWindow, kAppearTimeout);
-    const auto icon = waitForWindow(m_process, m_display, isTrayIcon, kAppearTimeout);
-    if (!main || !icon) {
-        *error = std::string(main ? "no tray icon" : "no main window") + " (" +
-                 m_process.describeEnd().toStdString() + ")";
+    m_dialogs.setProcess(pid_t(m_driver.process().pid()));
+    const std::optional<QRect> main = m_driver.placeMainWindow(&why);
+    if (!main) {
+        *error = why.toStdString();
         return false;
     }
-    m_mainWindowId = main->id;
-    // The window manager may still place the window after it is mapped: its place counts once
-    // three looks in a row agree.
-    int agreeing = 0;
-    test::waitUntil(
-        [&] {
-            const auto now = waitForWindow(m_process, m_display, isMainWindow, milliseconds(0));
-            if (now && now->geometry == m_mainWindow) {
-                ++agreeing;
-            } else {
-                agreeing = 0;
-                m_mainWindow = now ? now->geometry : QRect();
-            }
-            return agreeing >= 3;
-        },
-        milliseconds(10000), milliseconds(100));
-    if (m_mainWindow.isEmpty()) {
-        *error = "the main window went away";
+    if (!m_driver.waitForWindow(test::isTrayIcon)) {
+        *error = "no tray icon (" + m_driver.process().describeEnd().toStdString() + ")";
         return false;
     }
+    m_mainWindow = *main;
     return true;
-}
-
-QPoint ProgramRun::onWindow(int x, int y) const {
-    // The area below the menu bar ends where the window ends.
-    const int clientTop = m_mainWindow.y() + m_mainWindow.height() - pixels(kClientHeight);
-    return {m_mainWindow.x() + pixels(kFrameLeft) + pixels(x),
-            clientTop + pixels(kFrameTop) + pixels(y)};
-}
-
-bool ProgramRun::activate(unsigned long window) {
-    return runTool({QStringLiteral("xdotool"), QStringLiteral("windowactivate"),
-                    QStringLiteral("--sync"), QString::number(window)},
-                   m_display, m_home + "/xdotool.log");
-}
-
-bool ProgramRun::clickAt(QPoint place) {
-    // As a hand clicks: the button held for a moment. Qt's buttons miss a press and a release
-    // that reach them together.
-    m_input.movePointer(place);
-    return runTool({QStringLiteral("xdotool"), QStringLiteral("click"), QStringLiteral("1")},
-                   m_display, m_home + "/xdotool.log");
-}
-
-bool ProgramRun::openValueBox(QPoint label) {
-    const std::size_t before = m_dialogs.lines().size();
-    clickAt(label);
-    if (m_dialogs.waitForLines(before + 1, milliseconds(3000)) <= before)
-        return false;
-    m_linesSeen = before + 1;
-    return true;
-}
-
-bool ProgramRun::typeValue(int value, std::string* error) {
-    // A key typed before the box has the focus goes elsewhere: try again while it stays.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const auto box = waitForWindow(m_process, m_display, isValueBox, milliseconds(10000));
-        if (!box)
-            break;
-        activate(box->id);
-        for (const char digit : std::to_string(value))
-            m_input.tapKey(std::string(1, digit).c_str());
-        m_input.tapKey("Return");
-        if (gone(m_process, m_display, isValueBox, milliseconds(3000)))
-            return m_dialogs.lines().size() == m_linesSeen; // no "incorrect value"
-    }
-    *error = "the value box did not take " + std::to_string(value);
-    return false;
 }
 
 bool ProgramRun::setSpeed(int milliseconds, std::string* error) {
-    const QPoint label = onWindow(kSpeedLabel.x(), kSpeedLabel.y());
-    if (openValueBox(label) || openValueBox(label))
-        return typeValue(milliseconds, error);
-    *error = "a click on the speed opened no box";
+    QString why;
+    if (m_driver.setSpeed(milliseconds, &why))
+        return true;
+    *error = why.toStdString();
     return false;
 }
 
 bool ProgramRun::setAmount(int clicks, std::string* error) {
-    if (clicks <= 0)
+    QString why;
+    if (m_driver.setAmount(clicks, &why))
         return true;
-    // The label takes clicks once "Amount" is ticked: while a click on it opens no box, the
-    // tick did not take.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        clickAt(onWindow(kAmountBox.x(), kAmountBox.y()));
-        if (openValueBox(onWindow(kAmountLabel.x(), kAmountLabel.y())))
-            return typeValue(clicks, error);
-    }
-    *error = "\"Amount\" would not tick";
+    *error = why.toStdString();
     return false;
 }
 
 std::optional<double> ProgramRun::pressEnter(QPoint target, std::string* error) {
-    if (!activate(m_mainWindowId)) {
-        *error = "cannot activate the main window";
-        return std::nullopt;
-    }
-    m_input.movePointer(target);
-    m_linesSeen = m_dialogs.lines().size();
-    const auto sample = sampleProcess(pid_t(m_process.pid()));
-    if (!sample || !m_input.tapKey("Return")) {
-        *error = "cannot press ENTER";
+    std::optional<ProcessSample> sample;
+    QString why;
+    const bool pressed = m_driver.pressEnter(target, &why, [&] {
+        m_linesSeen = m_dialogs.lines().size();
+        sample = sampleProcess(pid_t(m_driver.process().pid()));
+    });
+    if (!pressed || !sample) {
+        *error = pressed ? "cannot read the program's CPU time" : why.toStdString();
         return std::nullopt;
     }
     return sample->statCpuMs;
 }
 
-std::optional<DialogLine> ProgramRun::waitForMessage(milliseconds timeout) {
+std::optional<SeenDialog> ProgramRun::waitForMessage(milliseconds timeout) {
     if (m_dialogs.waitForLines(m_linesSeen + 1, timeout) <= m_linesSeen)
         return std::nullopt;
     return m_dialogs.lines()[m_linesSeen++];
@@ -406,11 +226,7 @@ std::optional<DialogLine> ProgramRun::waitForMessage(milliseconds timeout) {
 
 void ProgramRun::end() {
     m_dialogs.stop();
-    if (!m_process.started() || m_process.hasEnded())
-        return;
-    m_process.sendSignal(SIGTERM);
-    if (!m_process.waitForEnd(milliseconds(5000)))
-        m_process.kill();
+    m_driver.end();
 }
 
 } // namespace tivrel::bench

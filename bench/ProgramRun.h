@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "DialogLog.h"
+#include "ProgramDriver.h"
+#include "ProgramHome.h"
 
-#include <QByteArray>
 #include <QPoint>
 #include <QRect>
 
@@ -18,7 +20,7 @@
 #include <vector>
 
 namespace tivrel::test {
-class OutsideInput;
+class TestSession;
 }
 
 namespace tivrel::bench {
@@ -31,12 +33,10 @@ struct ProcessSample {
 };
 std::optional<ProcessSample> sampleProcess(pid_t pid);
 
-// One box the program opened, as its dialog log told: the moment the line appeared and the
-// program's CPU time then.
-struct DialogLine {
-    std::string kind; // "message" or "input"
-    std::string title;
-    std::string text;
+// One box the program opened, as its dialog log told, with the moment the line appeared and
+// the program's CPU time then.
+struct SeenDialog {
+    test::DialogLine line;
     std::int64_t seenNs = 0;
     double cpuMs = 0;
 };
@@ -56,7 +56,7 @@ public:
     // Whose CPU time to read as each line appears.
     void setProcess(pid_t pid) { m_pid = pid; }
 
-    std::vector<DialogLine> lines() const;
+    std::vector<SeenDialog> lines() const;
     // Waits until at least `count` lines are there; the count reached.
     std::size_t waitForLines(std::size_t count, std::chrono::milliseconds timeout);
 
@@ -74,18 +74,17 @@ private:
     std::string m_partial;
     mutable std::mutex m_mutex;
     std::condition_variable m_added;
-    std::vector<DialogLine> m_lines;
+    std::vector<SeenDialog> m_lines;
 };
 
-// The real `tivrel` program as a user starts it: its own process in a private home whose
-// settings accept the terms and show the window, the shell, the tray icon in the session's
-// tray host, the real message and input boxes. It is driven only from outside, as a user
-// would: the speed and the amount typed into the boxes the value labels open, ENTER with the
-// pointer on the target.
+// The real `tivrel` program as a user starts it, through the program's driver: its own process
+// in a private home whose settings accept the terms and show the window, the shell, the tray
+// icon in the session's tray host, the real message and input boxes. It is driven only from
+// outside, as a user would: the speed and the amount typed into the boxes the value labels
+// open, ENTER with the pointer on the target. Its dialog log is watched for the timing.
 class ProgramRun {
 public:
-    ProgramRun(const std::string& program, const std::string& home, const QByteArray& display,
-               test::OutsideInput& input);
+    ProgramRun(const std::string& program, const std::string& home, test::TestSession& session);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -100,30 +99,19 @@ public:
     // program's CPU time in ms just before the key.
     std::optional<double> pressEnter(QPoint target, std::string* error);
     // The next message box, once asked for: the stop message of a run.
-    std::optional<DialogLine> waitForMessage(std::chrono::milliseconds timeout);
+    std::optional<SeenDialog> waitForMessage(std::chrono::milliseconds timeout);
     // Ends the program with SIGTERM (as a session's end would) and waits for it.
     void end();
 
-    test::ChildProcess& process() { return m_process; }
+    test::ChildProcess& process() { return m_driver.process(); }
     const QRect& mainWindow() const { return m_mainWindow; }
-    std::string logPath() const { return m_home + "/tivrel.log"; }
+    // Where the program's standard error went.
+    std::string logPath() const { return m_driver.errorFile().toStdString(); }
 
 private:
-    bool clickAt(QPoint place);
-    // Clicks a value label; true once the box it opens was asked for.
-    bool openValueBox(QPoint label);
-    // Types the value into the open box and closes it; true when the program took it.
-    bool typeValue(int value, std::string* error);
-    bool activate(unsigned long window);
-    QPoint onWindow(int x, int y) const;
-
-    std::string m_program;
-    std::string m_home;
-    QByteArray m_display;
-    test::OutsideInput& m_input;
-    test::ChildProcess m_process;
+    test::ProgramHome m_home;
+    test::ProgramDriver m_driver;
     DialogLogWatch m_dialogs;
-    unsigned long m_mainWindowId = 0;
     QRect m_mainWindow;
     std::size_t m_linesSeen = 0;
 };

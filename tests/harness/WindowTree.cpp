@@ -163,6 +163,24 @@ private:
         Window transientFor = 0;
         if (XGetTransientForHint(m_display, window, &transientFor))
             info.transientFor = transientFor;
+        info.kind = kindOf(info);
+    }
+
+    // Override-redirect windows are the toolkit's own pop-ups, which the window manager never
+    // sees: a menu belongs to a window, a tool tip is typed as one.
+    static WindowKind kindOf(const WindowInfo& info) {
+        if (info.embeddedInTray())
+            return WindowKind::TrayIcon;
+        if (info.overrideRedirect)
+            return info.transientFor != 0 &&
+                           !info.types.contains(QLatin1String("_NET_WM_WINDOW_TYPE_TOOLTIP"))
+                       ? WindowKind::Menu
+                       : WindowKind::Other;
+        if (info.types.contains(QLatin1String("_NET_WM_WINDOW_TYPE_DIALOG")))
+            return WindowKind::Dialog;
+        if (info.types.contains(QLatin1String("_NET_WM_WINDOW_TYPE_NORMAL")))
+            return WindowKind::Normal;
+        return WindowKind::Other;
     }
 
     Display* m_display;
@@ -178,10 +196,12 @@ private:
 } // namespace
 
 std::ostream& operator<<(std::ostream& out, const WindowInfo& window) {
+    static constexpr const char* kKindNames[] = {"normal", "dialog", "tray-icon", "menu", "other"};
     out << "0x" << std::hex << window.id << std::dec << " \"" << window.name.toStdString() << "\" "
         << window.geometry.width() << 'x' << window.geometry.height() << '+' << window.geometry.x()
         << '+' << window.geometry.y() << (window.viewable ? " viewable" : " unmapped")
-        << (window.overrideRedirect ? " override-redirect" : "");
+        << (window.overrideRedirect ? " override-redirect" : "") << " kind "
+        << kKindNames[std::size_t(window.kind)];
     if (!window.types.isEmpty())
         out << " type " << window.types.join(QLatin1Char(',')).toStdString();
     if (!window.states.isEmpty())

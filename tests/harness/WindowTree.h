@@ -5,34 +5,13 @@
 // own and closes it again, so a server that goes away later takes no open connection (and,
 // with Xlib's fatal I/O error, the test process) with it. Xlib stays out of this header.
 
-#include <QByteArray>
-#include <QRect>
-#include <QString>
-#include <QStringList>
+#include "SessionWindow.h"
 
-#include <iosfwd>
+#include <QByteArray>
+
 #include <vector>
 
 namespace tivrel::test {
-
-struct WindowInfo {
-    unsigned long id = 0;
-    qint64 pid = 0;     // _NET_WM_PID, 0 when unset
-    QString name;       // _NET_WM_NAME, else WM_NAME
-    QString wmClass;    // the class part of WM_CLASS
-    QStringList types;  // _NET_WM_WINDOW_TYPE, atom names
-    QStringList states; // _NET_WM_STATE, atom names
-    unsigned long transientFor = 0;
-    bool viewable = false; // mapped, and every ancestor too
-    bool overrideRedirect = false;
-    QRect geometry;             // on the screen
-    unsigned long trayHost = 0; // the tray host's window it sits in, 0 when in none
-    qint64 trayHostPid = 0;
-
-    bool embeddedInTray() const { return trayHost != 0; }
-};
-
-std::ostream& operator<<(std::ostream& out, const WindowInfo& window);
 
 // A tray host's top window: one whose WM_CLASS class is "trayer".
 struct TrayHostInfo {

@@ -247,7 +247,7 @@ TEST_F(ProgramFault, XServerGoneDuringARunEndsTheProgramWithAMessage) {
     XSession x;
     QString error;
     ASSERT_TRUE(x.startServer(&error)) << qPrintable(error);
-    Desktop privateDesktop(x.display());
+    X11TestSession privateDesktop(x.display());
     ASSERT_TRUE(home.writeAcceptedSettings(true));
     ChildProcess* program = startProgram(home, privateDesktop);
     ASSERT_TRUE(program) << qPrintable(lastFailure);
@@ -294,7 +294,7 @@ TEST_F(ProgramFault, UnreachableDisplayAtStartIsNamedOnStandardError) {
         ASSERT_TRUE(x.server().waitForEnd(30s));
     }
     ASSERT_FALSE(displayAccepts(display)) << "someone else took " << display.constData();
-    ChildProcess* program = startProgram(home, Desktop(display));
+    ChildProcess* program = startProgram(home, X11TestSession(display));
     ASSERT_TRUE(program) << qPrintable(lastFailure);
     ASSERT_NO_FATAL_FAILURE(expectNonZeroExit(*program));
     const QString errors = standardError(*program);
@@ -309,7 +309,7 @@ TEST_F(ProgramFault, TrayHostRestartedGetsTheIconBack) {
     QString error;
     ASSERT_TRUE(x.startServer(&error)) << qPrintable(error);
     ASSERT_TRUE(x.startTrayHost(&error)) << qPrintable(error);
-    Desktop privateDesktop(x.display());
+    X11TestSession privateDesktop(x.display());
     ASSERT_TRUE(home.writeAcceptedSettings(false));
     ChildProcess* program = startProgram(home, privateDesktop);
     ASSERT_TRUE(program) << qPrintable(lastFailure);

@@ -5,48 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdlib>
 #include <iostream>
 
 namespace tivrel::test {
 
 using namespace std::chrono_literals;
-
-namespace {
-
-const QString kNormalType = QStringLiteral("_NET_WM_WINDOW_TYPE_NORMAL");
-const QString kDialogType = QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG");
-const QString kToolTipType = QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLTIP");
-
-// Where the pointer rests while a menu is open: off the menu, the main window and the tray.
-constexpr QPoint kRestingPointer(640, 1010);
-
-QString fileTail(const QString& path, qsizetype size) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLocal8Bit(file.readAll().right(size));
-}
-
-} // namespace
-
-bool isMainWindow(const WindowInfo& window) {
-    return window.name == QStringLiteral("Tivrel") && !window.overrideRedirect &&
-           !window.embeddedInTray() && window.types.contains(kNormalType) &&
-           !window.types.contains(kDialogType);
-}
-
-bool isDialogTitled(const WindowInfo& window, const QString& title) {
-    return window.viewable && window.name == title && window.types.contains(kDialogType);
-}
-
-bool isTrayIcon(const WindowInfo& window) {
-    return window.embeddedInTray() && window.viewable && !window.geometry.isEmpty();
-}
-
-bool isPopupMenu(const WindowInfo& window) {
-    return window.viewable && window.overrideRedirect && !window.embeddedInTray() &&
-           window.transientFor != 0 && !window.types.contains(kToolTipType);
-}
 
 qint64 sessionTrayHostPid() {
     const QString displayFile = qEnvironmentVariable("TIVREL_X11_DISPLAY_FILE");
@@ -74,50 +38,52 @@ void ProgramTest::SetUp() {
 void ProgramTest::TearDown() {
     if (HasFailure()) {
         for (const Started& started : m_started) {
-            std::cerr << "--- program " << started.process->pid() << " on "
-                      << started.desktop.display().constData() << ": "
-                      << qPrintable(started.process->describeEnd()) << "\n";
-            const DisplayLook look = started.desktop.look(started.process->pid());
-            for (const WindowInfo& window : look.windows)
+            ProgramDriver& driver = *started.driver;
+            std::cerr << "--- program " << driver.process().pid() << " on "
+                      << qPrintable(started.desktop->name()) << ": "
+                      << qPrintable(driver.process().describeEnd()) << "\n";
+            for (const WindowInfo& window : driver.windows([](const WindowInfo&) { return true; }))
                 std::cerr << "  window " << window << "\n";
-            std::cerr << "  standard error:\n"
-                      << qPrintable(fileTail(started.errorFile, 6000)) << "\n";
+            std::cerr << "  standard error:\n" << qPrintable(driver.standardError(6000)) << "\n";
             std::cerr << "  dialog log:\n"
-                      << started.home->dialogLogText().right(4000).constData() << "\n";
+                      << driver.home().dialogLogText().right(4000).constData() << "\n";
         }
         if (!lastFailure.isEmpty())
             std::cerr << "last failure: " << qPrintable(lastFailure) << "\n";
     }
     // Whatever still runs goes, before the next test starts.
     for (Started& started : m_started)
-        started.process->kill();
+        started.driver->process().kill();
 }
 
 ChildProcess* ProgramTest::startProgram(const QStringList& wrapper) {
     return startProgram(home, desktop, wrapper);
 }
 
-ChildProcess* ProgramTest::startProgram(ProgramHome& programHome, const Desktop& on,
+ChildProcess* ProgramTest::startProgram(ProgramHome& programHome, const X11TestSession& on,
                                         const QStringList& wrapper) {
-    const int number = int(m_started.size()) + 1;
-    Started started{std::make_unique<ChildProcess>(), &programHome, on,
-                    programHome.path(QStringLiteral("program-%1.err").arg(number))};
-    QString error;
-    if (!started.process->start(wrapper + QStringList{programHome.program()},
-                                programHome.environment(on.display()),
-                                programHome.path(QStringLiteral("program-%1.out").arg(number)),
-                                started.errorFile, &error)) {
-        lastFailure = error;
+    Started started;
+    started.desktop = std::make_unique<X11TestSession>(on);
+    started.driver = std::make_unique<ProgramDriver>(*started.desktop, programHome);
+    if (!started.driver->start(&lastFailure, wrapper))
         return nullptr;
-    }
     m_started.push_back(std::move(started));
-    return m_started.back().process.get();
+    return &m_started.back().driver->process();
+}
+
+ProgramDriver& ProgramTest::driverOf(ChildProcess& program) {
+    for (Started& started : m_started) {
+        if (&started.driver->process() == &program)
+            return *started.driver;
+    }
+    // Every process a test drives comes from startProgram.
+    std::abort();
 }
 
 QString ProgramTest::standardError(const ChildProcess& program) const {
     for (const Started& started : m_started) {
-        if (started.process.get() == &program)
-            return fileTail(started.errorFile, 1 << 20);
+        if (&started.driver->process() == &program)
+            return started.driver->standardError();
     }
     return QString();
 }
@@ -125,41 +91,20 @@ QString ProgramTest::standardError(const ChildProcess& program) const {
 std::vector<WindowInfo>
 ProgramTest::windowsOf(ChildProcess& program,
                        const std::function<bool(const WindowInfo&)>& wanted) {
-    const Desktop* on = &desktop;
-    for (const Started& started : m_started) {
-        if (started.process.get() == &program)
-            on = &started.desktop;
-    }
-    std::vector<WindowInfo> found;
-    for (const WindowInfo& window : on->look(program.pid()).windows) {
-        if (wanted(window))
-            found.push_back(window);
-    }
-    return found;
+    return driverOf(program).windows(wanted);
 }
 
 std::optional<WindowInfo>
 ProgramTest::waitForWindow(ChildProcess& program,
                            const std::function<bool(const WindowInfo&)>& wanted,
                            std::chrono::milliseconds timeout) {
-    std::optional<WindowInfo> found;
-    waitUntil(
-        [&] {
-            const std::vector<WindowInfo> windows = windowsOf(program, wanted);
-            if (!windows.empty())
-                found = windows.front();
-            // A program that has ended shows nothing any more.
-            return found.has_value() || program.hasEnded();
-        },
-        timeout, 100ms);
-    return found;
+    return driverOf(program).waitForWindow(wanted, timeout);
 }
 
 bool ProgramTest::waitForNoWindow(ChildProcess& program,
                                   const std::function<bool(const WindowInfo&)>& unwanted,
                                   std::chrono::milliseconds timeout) {
-    return waitUntil([&] { return program.hasEnded() || windowsOf(program, unwanted).empty(); },
-                     timeout, 100ms);
+    return driverOf(program).waitForNoWindow(unwanted, timeout);
 }
 
 bool ProgramTest::waitForDialogs(std::size_t count, std::chrono::milliseconds timeout) {
@@ -167,55 +112,11 @@ bool ProgramTest::waitForDialogs(std::size_t count, std::chrono::milliseconds ti
 }
 
 bool ProgramTest::answerBox(ChildProcess& program, const QString& title, const QString& key) {
-    const Desktop* on = &desktop;
-    for (const Started& started : m_started) {
-        if (started.process.get() == &program)
-            on = &started.desktop;
-    }
-    const auto isBox = [&title](const WindowInfo& w) { return isDialogTitled(w, title); };
-    // A key typed before the box had the focus goes elsewhere: try again while it stays.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const std::optional<WindowInfo> box =
-            waitForWindow(program, isBox, attempt == 0 ? kAppearTimeout : 5s);
-        if (!box) {
-            lastFailure = QStringLiteral("no box \"%1\" showed (%2)")
-                              .arg(title, program.hasEnded() ? program.describeEnd()
-                                                             : QStringLiteral("still running"));
-            return false;
-        }
-        if (!on->activate(box->id) || !on->keys({key})) {
-            lastFailure = on->lastFailure();
-            continue;
-        }
-        const unsigned long id = box->id;
-        if (waitForNoWindow(
-                program, [id](const WindowInfo& w) { return w.id == id && w.viewable; }, 15s))
-            return true;
-        lastFailure = QStringLiteral("the box \"%1\" stayed after %2").arg(title, key);
-    }
-    return false;
+    return driverOf(program).answerBox(title, key, &lastFailure);
 }
 
 std::optional<WindowInfo> ProgramTest::openTrayMenu(ChildProcess& program, int button) {
-    const std::optional<WindowInfo> icon = waitForTrayIcon(program);
-    if (!icon) {
-        lastFailure = QStringLiteral("no tray icon");
-        return std::nullopt;
-    }
-    if (!desktop.click(icon->geometry.center(), button)) {
-        lastFailure = desktop.lastFailure();
-        return std::nullopt;
-    }
-    std::optional<WindowInfo> menu = waitForWindow(program, isPopupMenu);
-    if (!menu) {
-        lastFailure = QStringLiteral("no menu opened");
-        return std::nullopt;
-    }
-    if (!desktop.movePointer(kRestingPointer)) {
-        lastFailure = desktop.lastFailure();
-        return std::nullopt;
-    }
-    return menu;
+    return driverOf(program).openTrayMenu(button, &lastFailure);
 }
 
 void ProgramTest::expectExit(ChildProcess& program, int code) {

@@ -1,14 +1,15 @@
 #pragma once
 
 // The real program, started as a separate process on the test display (openbox and trayer
-// run there) with a private home, and watched and driven only from outside: its windows in
-// the X tree, its tray icon inside trayer, its message boxes through the dialog log, keys
-// and clicks through xdotool, and signals.
+// run there) with a private home, and watched and driven only from outside through the
+// program's driver: its windows in the X tree, its tray icon inside trayer, its message boxes
+// through the dialog log, keys and clicks through xdotool, and signals. A failed test shows
+// what each program it started left behind.
 
 #include "ChildProcess.h"
-#include "Desktop.h"
+#include "ProgramDriver.h"
 #include "ProgramHome.h"
-#include "WindowTree.h"
+#include "X11TestSession.h"
 
 #include <gtest/gtest.h>
 
@@ -20,16 +21,7 @@
 
 namespace tivrel::test {
 
-// Long enough for a sanitizer build on a busy machine; the waits end as soon as the
-// awaited thing is there.
-inline constexpr std::chrono::seconds kAppearTimeout{40};
 inline constexpr std::chrono::seconds kExitTimeout{40};
-
-bool isMainWindow(const WindowInfo& window);
-bool isDialogTitled(const WindowInfo& window, const QString& title);
-bool isTrayIcon(const WindowInfo& window);
-// A menu the program has open: an unmanaged window of it outside the tray, no tool tip.
-bool isPopupMenu(const WindowInfo& window);
 
 // The trayer that CTest's x11 set-up started for the session, 0 when the tests run outside CTest.
 qint64 sessionTrayHostPid();
@@ -41,8 +33,10 @@ protected:
 
     // Starts the program of `home` on `desktop`; `wrapper` goes before it (setpriv ...).
     ChildProcess* startProgram(const QStringList& wrapper = {});
-    ChildProcess* startProgram(ProgramHome& home, const Desktop& desktop,
+    ChildProcess* startProgram(ProgramHome& home, const X11TestSession& desktop,
                                const QStringList& wrapper = {});
+    // The driver of a program this test started.
+    ProgramDriver& driverOf(ChildProcess& program);
 
     // The first of the process's windows that satisfies `wanted`, once there is one.
     std::optional<WindowInfo> waitForWindow(ChildProcess& program,
@@ -74,16 +68,15 @@ protected:
     void expectNonZeroExit(ChildProcess& program);
     QString standardError(const ChildProcess& program) const;
 
-    ProgramHome home;
-    Desktop desktop;
+    ProgramHome home{QStringLiteral(TIVREL_PROGRAM_FILE)};
+    X11TestSession desktop;
     QString lastFailure;
 
 private:
     struct Started {
-        std::unique_ptr<ChildProcess> process;
-        ProgramHome* home;
-        Desktop desktop; // a copy: a private display's Desktop may be gone by the tear-down
-        QString errorFile;
+        // A copy: a private display's session may be gone by the tear-down.
+        std::unique_ptr<X11TestSession> desktop;
+        std::unique_ptr<ProgramDriver> driver;
     };
     std::vector<Started> m_started;
 };

@@ -8,7 +8,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool iconic(const Desktop& desktop, unsigned long window) {
+bool iconic(const X11TestSession& desktop, unsigned long window) {
     return desktop.xprop(window, QStringLiteral("WM_STATE")).contains(QStringLiteral("Iconic"));
 }
 

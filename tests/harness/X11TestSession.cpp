@@ -1,9 +1,9 @@
-#include "Desktop.h"
+#include "X11TestSession.h"
 
 #include "RecorderWindow.h"
+#include "XSession.h"
 
 #include <QProcess>
-#include <QProcessEnvironment>
 
 namespace tivrel::test {
 
@@ -17,11 +17,44 @@ QString windowArgument(unsigned long window) {
 
 } // namespace
 
-Desktop::Desktop(QByteArray display)
+X11TestSession::X11TestSession(QByteArray display)
     : m_display(display.isEmpty() ? qgetenv("DISPLAY") : std::move(display)) {}
 
-ToolRun Desktop::run(const QString& tool, const QStringList& arguments,
-                     std::chrono::milliseconds timeout) const {
+X11TestSession X11TestSession::ownSession(const QString& logFolder) {
+    X11TestSession session;
+    session.m_display.clear(); // known once its server runs
+    session.m_own = std::make_shared<XSession>(logFolder);
+    return session;
+}
+
+bool X11TestSession::start(QString* error) {
+    if (!m_own) {
+        if (displayAccepts(m_display))
+            return true;
+        *error = QStringLiteral("the display \"%1\" takes no clients").arg(name());
+        return false;
+    }
+    // The desktop a user has: a window manager, and a tray for the program's icon.
+    if (!m_own->startServer(error) || !m_own->startWindowManager(error) ||
+        !m_own->startTrayHost(error))
+        return false;
+    m_display = m_own->display();
+    return true;
+}
+
+void X11TestSession::stop() {
+    if (m_own)
+        m_own->stop();
+}
+
+void X11TestSession::addTo(QProcessEnvironment& environment) const {
+    for (const char* name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLocal8Bit(m_display));
+}
+
+ToolRun X11TestSession::run(const QString& tool, const QStringList& arguments,
+                            std::chrono::milliseconds timeout) const {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), QString::fromLocal8Bit(m_display));
@@ -51,43 +84,48 @@ ToolRun Desktop::run(const QString& tool, const QStringList& arguments,
     return result;
 }
 
-bool Desktop::runOk(const QString& tool, const QStringList& arguments) const {
+bool X11TestSession::runOk(const QString& tool, const QStringList& arguments) const {
     return run(tool, arguments).succeeded();
 }
 
-bool Desktop::movePointer(QPoint onScreen) const {
+bool X11TestSession::movePointer(QPoint onScreen) const {
     // Not xdotool mousemove --sync: it waits for a move, and a pointer already there never
     // moves. A connection of its own that returns once the server has moved the pointer.
     OutsideInput input(m_display.constData());
     if (!input.isOpen()) {
-        m_lastFailure =
-            QStringLiteral("cannot open the display %1").arg(QString::fromLocal8Bit(m_display));
+        m_lastFailure = QStringLiteral("cannot open the display %1").arg(name());
         return false;
     }
     input.movePointer(onScreen);
     return true;
 }
 
-bool Desktop::click(QPoint onScreen, int button) const {
+bool X11TestSession::click(QPoint onScreen, int button) const {
+    // xdotool holds the button for a moment: Qt's buttons miss a press and a release that
+    // reach them together.
     return movePointer(onScreen) &&
            runOk(QStringLiteral("xdotool"), {QStringLiteral("click"), QString::number(button)});
 }
 
-bool Desktop::keys(const QStringList& keys) const {
+bool X11TestSession::keys(const QStringList& keys) const {
     return runOk(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys);
 }
 
-bool Desktop::activate(unsigned long window) const {
+bool X11TestSession::activate(unsigned long window) const {
     return runOk(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"),
                                              QStringLiteral("--sync"), windowArgument(window)});
 }
 
-bool Desktop::focus(unsigned long window) const {
+std::vector<WindowInfo> X11TestSession::windowsOf(qint64 pid) const {
+    return look(pid).windows;
+}
+
+bool X11TestSession::focus(unsigned long window) const {
     return runOk(QStringLiteral("xdotool"),
                  {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowArgument(window)});
 }
 
-QString Desktop::xprop(unsigned long window, const QString& property) const {
+QString X11TestSession::xprop(unsigned long window, const QString& property) const {
     const ToolRun result =
         run(QStringLiteral("xprop"), {QStringLiteral("-id"), windowArgument(window), property});
     return result.succeeded() ? QString::fromLocal8Bit(result.output) : QString();

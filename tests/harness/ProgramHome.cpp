@@ -1,5 +1,7 @@
 #include "ProgramHome.h"
 
+#include "TestSession.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,60 +12,25 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ostream>
 #include <unistd.h>
 
 namespace tivrel::test {
 
-namespace {
-
-// The log writes backslash, tab, CR and LF as \\, \t, \r and \n.
-QString unescape(const QString& field) {
-    QString text;
-    text.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const QChar c = field[i];
-        if (c != u'\\' || i + 1 == field.size()) {
-            text += c;
-            continue;
+ProgramHome::ProgramHome(const QString& program, const QString& folder)
+    : m_root(folder), m_builtProgram(program), m_program(program) {
+    if (m_root.isEmpty()) {
+        m_temporary = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                      QStringLiteral("/tivrel-program-XXXXXX"));
+        if (!m_temporary->isValid()) {
+            m_error = QStringLiteral("no temp folder: ") + m_temporary->errorString();
+            return;
         }
-        const QChar next = field[++i];
-        if (next == u'n')
-            text += u'\n';
-        else if (next == u'r')
-            text += u'\r';
-        else if (next == u't')
-            text += u'\t';
-        else
-            text += next;
+        m_root = m_temporary->path();
     }
-    return text;
-}
-
-std::string escapedForPrint(const QString& text) {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r"), QStringLiteral("\\r"));
-    shown.replace(QStringLiteral("\n"), QStringLiteral("\\n"));
-    return shown.toStdString();
-}
-
-} // namespace
-
-std::ostream& operator<<(std::ostream& out, const DialogLine& line) {
-    return out << line.kind.toStdString() << " \"" << escapedForPrint(line.title) << "\": \""
-               << escapedForPrint(line.text) << '"';
-}
-
-ProgramHome::ProgramHome() : m_root(QDir::tempPath() + QStringLiteral("/tivrel-program-XXXXXX")) {
-    if (!m_root.isValid()) {
-        m_error = QStringLiteral("no temp folder: ") + m_root.errorString();
-        return;
-    }
-    m_program = QStringLiteral(TIVREL_PROGRAM_FILE);
     m_settingsFile = settingsFile();
-    for (const char* folder : {"home", "config", "runtime", "xdg"}) {
-        if (!QDir().mkpath(path(QString::fromLatin1(folder)))) {
-            m_error = QStringLiteral("cannot make %1").arg(path(QString::fromLatin1(folder)));
+    for (const char* name : {"home", "config", "runtime", "xdg"}) {
+        if (!QDir().mkpath(path(QString::fromLatin1(name)))) {
+            m_error = QStringLiteral("cannot make %1").arg(path(QString::fromLatin1(name)));
             return;
         }
     }
@@ -73,7 +40,7 @@ ProgramHome::ProgramHome() : m_root(QDir::tempPath() + QStringLiteral("/tivrel-p
 }
 
 QString ProgramHome::path(const QString& relative) const {
-    return m_root.filePath(relative);
+    return QDir(m_root).filePath(relative);
 }
 
 QString ProgramHome::termsFile() const {
@@ -83,9 +50,8 @@ QString ProgramHome::termsFile() const {
 bool ProgramHome::useProgramCopy(QString* error, const QString& folderName) {
     const QString folder = path(QStringLiteral("program/") + folderName);
     const QString copy = folder + QStringLiteral("/tivrel");
-    if (!QDir().mkpath(folder) || !QFile::copy(QStringLiteral(TIVREL_PROGRAM_FILE), copy)) {
-        *error =
-            QStringLiteral("cannot copy %1 to %2").arg(QStringLiteral(TIVREL_PROGRAM_FILE), copy);
+    if (!QDir().mkpath(folder) || !QFile::copy(m_builtProgram, copy)) {
+        *error = QStringLiteral("cannot copy %1 to %2").arg(m_builtProgram, copy);
         return false;
     }
     m_program = copy;
@@ -121,26 +87,17 @@ QByteArray ProgramHome::dialogLogText() const {
 }
 
 std::vector<DialogLine> ProgramHome::dialogs() const {
-    std::vector<DialogLine> lines;
-    const QString text = QString::fromUtf8(dialogLogText());
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
-        const QStringList fields = line.split(u'\t');
-        if (fields.size() == 3)
-            lines.push_back({fields[0], unescape(fields[1]), unescape(fields[2])});
-        else
-            lines.push_back({QStringLiteral("unreadable line"), QString(), line});
-    }
-    return lines;
+    return parseDialogLog(dialogLogText());
 }
 
 bool ProgramHome::handTo(unsigned uid, unsigned gid, QString* error) const {
     // The temp folder itself is the test's, closed to others: open it for passing through.
-    QFile::setPermissions(m_root.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                             QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                             QFileDevice::ExeGroup);
-    QStringList paths{m_root.path()};
-    QDirIterator it(m_root.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+    QFile::setPermissions(m_root, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                      QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                      QFileDevice::ExeGroup);
+    QStringList paths{m_root};
+    QDirIterator it(m_root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         paths << it.next();
@@ -154,13 +111,14 @@ bool ProgramHome::handTo(unsigned uid, unsigned gid, QString* error) const {
     return true;
 }
 
-QStringList ProgramHome::environment(const QByteArray& display) const {
+QStringList ProgramHome::environment(const TestSession& session) const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name :
          {"DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
           "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "TIVREL_X11_DISPLAY_FILE"})
         env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("DISPLAY"), QString::fromLocal8Bit(display));
+    // After the removals: a session may bring a bus of its own.
+    session.addTo(env);
     env.insert(QStringLiteral("HOME"), path(QStringLiteral("home")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
@@ -168,6 +126,11 @@ QStringList ProgramHome::environment(const QByteArray& display) const {
     env.insert(QStringLiteral("TIVREL_SETTINGS_FILE"), m_settingsFile);
     env.insert(QStringLiteral("TIVREL_DIALOG_LOG"), dialogLogFile());
     return env.toStringList();
+}
+
+std::pair<QString, QString> ProgramHome::nextOutputFiles() {
+    const QString base = path(QStringLiteral("program-%1").arg(++m_starts));
+    return {base + QStringLiteral(".out"), base + QStringLiteral(".err")};
 }
 
 } // namespace tivrel::test

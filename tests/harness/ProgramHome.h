@@ -5,32 +5,27 @@
 // folder of the test, so no test touches the user's or the system's files and every test
 // starts as on a machine where Tivrel never ran.
 
+#include "DialogLog.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <iosfwd>
-#include <optional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace tivrel::test {
 
-// One line of the program's dialog log: a message or input box as it opened.
-struct DialogLine {
-    QString kind; // "message" or "input"
-    QString title;
-    QString text; // as the program gave it, CR LF included
-
-    bool operator==(const DialogLine&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const DialogLine& line);
+class TestSession;
 
 class ProgramHome {
 public:
-    ProgramHome();
+    // For the program at `program`, in a temporary folder of its own that goes with this
+    // object, or in `folder`, which stays (the benchmark keeps its logs there).
+    explicit ProgramHome(const QString& program, const QString& folder = QString());
 
     bool isValid() const { return m_error.isEmpty(); }
     const QString& error() const { return m_error; }
@@ -62,15 +57,21 @@ public:
     // that user.
     bool handTo(unsigned uid, unsigned gid, QString* error) const;
 
-    // The environment for the program on `display`: the test's own, with the home's folders
-    // and files, and without what would reach a real desktop session (its D-Bus, its
-    // session manager, Wayland).
-    QStringList environment(const QByteArray& display) const;
+    // The environment for the program on `session`: the caller's own, with the home's
+    // folders and files, and without what would reach a real desktop session (its D-Bus, its
+    // session manager, another display).
+    QStringList environment(const TestSession& session) const;
+
+    // Standard output and error of the next start of the program: "program-N.out", ".err".
+    std::pair<QString, QString> nextOutputFiles();
 
 private:
-    QTemporaryDir m_root;
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_root;
     QString m_error;
+    QString m_builtProgram;
     QString m_program;
+    int m_starts = 0;
     QString m_settingsFile;
 };
 
