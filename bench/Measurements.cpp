@@ -24,6 +24,16 @@ namespace tivrel::bench {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The threads of a process, living ones only.
+int threadCount(pid_t pid) {
+    std::error_code error;
+    int count = 0;
+    for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/task", error), end;
+         !error && it != end; it.increment(error))
+        ++count;
+    return count;
+}
 using std::chrono::milliseconds;
 using test::ChildProcess;
 
@@ -268,8 +278,20 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
     if (!m_recorder.waitForPresses(kPressesBeforeMove, milliseconds(30000)))
         return fail(runs.failures, label, round,
                     "only " + std::to_string(m_recorder.presses()) + " clicks in 30 s");
+    const pid_t pid = program.process().pid();
+    const int threadsRunning = threadCount(pid);
     m_session.movePointer(kMovedPoint);
     const std::int64_t movedNs = monotonicNow();
+    // The click thread ends as it sees the move: its task leaves /proc. Looked for before
+    // the message, whose moment the dialog log's own thread takes.
+    std::int64_t threadEndedNs = -1;
+    while (monotonicNow() - movedNs < 1'000'000'000) {
+        if (threadCount(pid) < threadsRunning) {
+            threadEndedNs = monotonicNow();
+            break;
+        }
+        ::usleep(20);
+    }
     const auto stop = program.waitForMessage(milliseconds(10000));
     pause(kTailTime);
     const std::vector<PointerEvent> events = m_recorder.take();
@@ -287,6 +309,8 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
     });
     if (move == events.end())
         return fail(runs.failures, label, round, "the move was not recorded");
+    if (threadEndedNs < 0)
+        return fail(runs.failures, label, round, "the click thread went on after the move");
     const auto isPress = [](const PointerEvent& e) { return e.kind == PointerEventKind::Press; };
     const double after = double(std::count_if(move, events.end(), isPress));
     const double receivedAfter =
@@ -298,9 +322,11 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
     runs.latencyMs.push_back(latencyMs);
     runs.clicksAfterMove.push_back(after);
     runs.clicksReceivedAfterMove.push_back(receivedAfter);
+    const double threadIdleMs = double(threadEndedNs - movedNs) / 1e6;
+    runs.threadIdleMs.push_back(threadIdleMs);
     std::printf("  run %d  %-14s %5.0f clicks before the move, %.0f after it (%.0f received "
-                "after it), stop %.3f ms after the move\n",
-                round, label.c_str(), before, after, receivedAfter, latencyMs);
+                "after it), click thread ended %.3f ms and stop message %.3f ms after the move\n",
+                round, label.c_str(), before, after, receivedAfter, threadIdleMs, latencyMs);
     std::fflush(stdout);
 }
 

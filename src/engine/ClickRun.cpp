@@ -58,6 +58,12 @@ void ClickRun::start() {
                              MessageIcon::Critical, QStringLiteral("Error"));
         return;
     }
+    // A run nothing could stop but ENTER would click on wherever the user goes meanwhile.
+    if (!m_mouse.SeesMoves() && !choices.amountOn) {
+        m_dialogs.messageBox(kNeedsAmount, MessageButtons::Ok, MessageIcon::Critical,
+                             QStringLiteral("Error"));
+        return;
+    }
     ButtonText = buttonName(choices.buttonCode);
     ElapsedSeconds = 0;
     ElapsedMinutes = 0;

@@ -32,6 +32,9 @@ public:
     static inline const QString kAmountReached =
         QStringLiteral("The required amount of clicks has been reached.");
     static const QString& reasonText(StopReason reason);
+    static inline const QString kNeedsAmount =
+        QStringLiteral("This desktop does not let Tivrel see the mouse, so moving it could not "
+                       "stop the run. Tick \"Amount\" and set the number of clicks.");
     // The mouse watch looks at the pointer every 15 ms. When the click thread looks before
     // every click and at least as often, the watch only shows the count, as often as the
     // count is drawn.

@@ -28,6 +28,7 @@ public:
     // Whether the pointer has moved since WatchPointer; on the click thread or the UI thread.
     bool PointerMoved() { return m_watch.moved(); }
     void StopWatching() { m_watch.end(); }
+    bool SeesMoves() const { return m_watch.seesMoves(); }
 
 private:
     Mouse& m_mouse;

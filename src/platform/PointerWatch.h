@@ -17,6 +17,9 @@ public:
     virtual bool moved() = 0;
     // The run is over: the system may stop reporting motion.
     virtual void end() = 0;
+    // False where the system does not let the program see the pointer at all: moved() is
+    // then always false, and only ENTER or an amount can end a run.
+    virtual bool seesMoves() const { return true; }
 };
 
 } // namespace tivrel

@@ -69,21 +69,54 @@ TEST_F(ClickRunTest, FastStartSetsCaptionTimersAndRecords) {
     EXPECT_TRUE(fakes.mouse.events.empty()) << "the first click waits one interval";
 }
 
-TEST_F(ClickRunTest, SlowStartWithNoTimeIsRefused) {
-    chooseSlow(0, 0, 0);
+// A start that could not run as asked changes nothing but for its message.
+struct RefusedStartCase {
+    const char* name;
+    int delayOption; // 0 slow, 1 fast
+    int seconds;     // of the slow period
+    bool watchSees;  // the desktop lets the program see the pointer
+    int amountOn;
+    const char* refusal; // nullptr: the run starts
+};
+
+const RefusedStartCase kRefusedStarts[] = {
+    {"SlowWithNoTime", 0, 0, true, 0, "You must increment the time."},
+    {"FastWhereNoMoveCanBeSeen", 1, 0, false, 0, "This desktop does not let Tivrel see the mouse"},
+    {"SlowWhereNoMoveCanBeSeen", 0, 5, false, 0, "This desktop does not let Tivrel see the mouse"},
+    {"WithAnAmountWhereNoMoveCanBeSeen", 1, 0, false, 1, nullptr},
+};
+
+class RefusedStartTest : public ClickRunTest,
+                         public ::testing::WithParamInterface<RefusedStartCase> {};
+
+TEST_P(RefusedStartTest, ShowsWhyAndLeavesTheWindowAsItWas) {
+    const RefusedStartCase& c = GetParam();
+    chooseSlow(0, 0, c.seconds);
+    window.delayOption = c.delayOption;
+    window.amountOn = c.amountOn;
+    fakes.pointerWatch.sees = c.watchSees;
     window.count = QStringLiteral("12");
     press();
 
+    if (!c.refusal) {
+        EXPECT_EQ(window.caption, kStop);
+        EXPECT_TRUE(fakes.dialogs.messages.empty());
+        return;
+    }
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     const ShownMessage& m = fakes.dialogs.messages[0];
-    EXPECT_EQ(m.prompt, "You must increment the time.");
+    EXPECT_TRUE(m.prompt.startsWith(QLatin1String(c.refusal))) << qPrintable(m.prompt);
     EXPECT_EQ(m.title, "Error");
     EXPECT_EQ(m.icon, MessageIcon::Critical);
     EXPECT_EQ(m.buttons, MessageButtons::Ok);
     EXPECT_EQ(window.caption, kStart);
     EXPECT_EQ(window.count, "12");
     EXPECT_FALSE(anyTimerOn());
+    EXPECT_FALSE(fakes.pointerWatch.watching);
 }
+
+INSTANTIATE_TEST_SUITE_P(Starts, RefusedStartTest, ::testing::ValuesIn(kRefusedStarts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClickRunTest, FastStartIgnoresZeroSlowTime) {
     chooseSlow(0, 0, 0);

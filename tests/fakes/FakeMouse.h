@@ -41,6 +41,7 @@ public:
         return m_moved;
     }
     void end() override { watching = false; }
+    bool seesMoves() const override { return sees; }
 
     // The user touches the pointer; only a watched run sees it.
     void move() { m_moved = m_moved || watching; }
@@ -48,6 +49,7 @@ public:
     int begins = 0;
     int looks = 0;
     bool watching = false;
+    bool sees = true; // false: a desktop that shows no program the pointer
 
 private:
     bool m_moved = false;
