@@ -6,7 +6,7 @@
 #include "RecorderWindow.h"
 #include "Waiting.h"
 #include "WindowTree.h"
-#include "ui/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "shell/AppShell.h"
 
 #include "platform/Platform.h"
-#include "ui/Minimize.h"
+#include "widgets/Minimize.h"
 
 #include <QCloseEvent>
 #include <QMenu>

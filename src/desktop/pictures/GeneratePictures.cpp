@@ -5,7 +5,7 @@
 #include "desktop/pictures/PictureDrawing.h"
 #include "platform/null/NullPlatform.h"
 #include "ui/Form1.h"
-#include "ui/ProgramIcon.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ui/Minimize.h"
+#include "widgets/Minimize.h"
 
 #include <QEvent>
 #include <QWidget>
