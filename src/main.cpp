@@ -1,9 +1,9 @@
 #include "desktop/Form2.h"
 #include "platform/NativePlatform.h"
 #include "shell/AppShell.h"
+#include "shell/Form1ShellView.h"
 #include "shell/Form3.h"
 #include "ui/Form1.h"
-#include "ui/Form1ShellView.h"
 
 #include <QApplication>
 #include <QCursor>

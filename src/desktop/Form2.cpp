@@ -1,10 +1,10 @@
 #include "desktop/Form2.h"
 
-#include "desktop/ClickableImage.h"
 #include "desktop/Pictures.h"
-#include "ui/Minimize.h"
-#include "ui/ProgramIcon.h"
-#include "ui/Twips.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/Minimize.h"
+#include "widgets/ProgramIcon.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,12 +36,12 @@ Form2::Form2(QWidget* owner) : QDialog(owner), m_sheet(helpSheetPicture()) {
     setPalette(background);
     setFixedSize(pixels(6690), pixels(3330));
 
-    Image1 = new ClickableImage(this);
+    Image1 = new ClickableLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(twipsRect(0, 0, 6195, 1455));
     Image1->setPixmap(QPixmap::fromImage(noticePanelPicture()));
 
-    Image2 = new ClickableImage(this);
+    Image2 = new ClickableLabel(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(twipsRect(1560, 840, 2970, 330));
     Image2->setPixmap(QPixmap::fromImage(linkPicture()));
@@ -49,8 +49,8 @@ Form2::Form2(QWidget* owner) : QDialog(owner), m_sheet(helpSheetPicture()) {
     Image2->setCursor(Qt::CrossCursor);
     Image2->raise();
 
-    connect(Image1, &ClickableImage::clicked, this, [this] { run(Image1_Click); });
-    connect(Image2, &ClickableImage::clicked, this, [this] { run(Image2_Click); });
+    connect(Image1, &ClickableLabel::clicked, this, [this] { run(Image1_Click); });
+    connect(Image2, &ClickableLabel::clicked, this, [this] { run(Image2_Click); });
     // A modal window that vanished would leave the main window locked: it comes back at once.
     onMinimized(*this, [this] { restoreFromMinimized(*this); });
 }

@@ -7,7 +7,7 @@
 
 namespace tivrel {
 
-class ClickableImage;
+class ClickableLabel;
 
 // The information window: the help sheet as its background, and over its top-left corner
 // the notice panel (Image1) with the web-site link (Image2) for the about panel.
@@ -24,8 +24,8 @@ public:
     // Sets the outer size in twips, frame and title bar included.
     void setOuterSizeTwips(int width, int height);
 
-    ClickableImage* Image1 = nullptr; // notice panel
-    ClickableImage* Image2 = nullptr; // link picture
+    ClickableLabel* Image1 = nullptr; // notice panel
+    ClickableLabel* Image2 = nullptr; // link picture
 
     // Handlers the window's owner fills in; each runs at its event.
     std::function<void()> Form_Load;

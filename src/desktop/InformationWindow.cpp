@@ -1,10 +1,10 @@
 #include "desktop/InformationWindow.h"
 
-#include "desktop/ClickableImage.h"
 #include "desktop/Form2.h"
 #include "desktop/Pictures.h"
 #include "platform/Browser.h"
 #include "platform/WindowStacking.h"
+#include "widgets/ClickableLabel.h"
 
 namespace tivrel {
 

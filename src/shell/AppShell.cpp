@@ -1,7 +1,7 @@
 #include "shell/AppShell.h"
 
 #include "platform/Platform.h"
-#include "ui/Minimize.h"
+#include "widgets/Minimize.h"
 
 #include <QCloseEvent>
 #include <QMenu>
@@ -158,6 +158,8 @@ void AppShell::onMinimize() {
     // the tray menu no "Show"): it is taken as "Hide", and "Show" brings the window back on
     // top. The state comes off first, so the window is not mapped as an icon again then.
     restoreFromMinimized(m_widget);
+    if (minimizedForAnotherWindow(m_widget))
+        return; // Help, About or a message box was minimized: it comes back, and so does this
     if (m_loaded && !m_closing && m_platform.trayIcon.isAvailable() && !m_window.isShowItemShown())
         Show2mnu_Click();
 }

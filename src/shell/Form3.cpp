@@ -1,8 +1,8 @@
 #include "shell/Form3.h"
 
-#include "ui/Minimize.h"
-#include "ui/ProgramIcon.h"
-#include "ui/Twips.h"
+#include "widgets/Minimize.h"
+#include "widgets/ProgramIcon.h"
+#include "widgets/Twips.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>

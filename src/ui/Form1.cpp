@@ -3,9 +3,9 @@
 #include "engine/ClickRun.h"
 #include "platform/Platform.h"
 #include "ui/Form1RunView.h"
-#include "ui/TextColour.h"
 #include "ui/ValueEntry.h"
-#include "ui/ValueLabel.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/TextColour.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -56,7 +56,8 @@ void Form1::connectEvents() {
     for (int row = 0; row < kValueRows; ++row) {
         connect(HScroll1[row], &QScrollBar::valueChanged, this,
                 [this, row] { HScroll1_Change(row); });
-        connect(valueLabel(row), &ValueLabel::clicked, this, [this, row] { valueLabelClick(row); });
+        connect(valueLabel(row), &ClickableLabel::clicked, this,
+                [this, row] { valueLabelClick(row); });
     }
     for (int i = 0; i < int(Option1.size()); ++i) {
         connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
@@ -73,8 +74,9 @@ void Form1::connectEvents() {
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
 }
 
-ValueLabel* Form1::valueLabel(int row) const {
-    const std::array<ValueLabel*, kValueRows> labels{MinLbl, SecLbl, AmountLbl, SpeedLbl, HoursLbl};
+ClickableLabel* Form1::valueLabel(int row) const {
+    const std::array<ClickableLabel*, kValueRows> labels{MinLbl, SecLbl, AmountLbl, SpeedLbl,
+                                                         HoursLbl};
     return labels.at(row);
 }
 

@@ -24,7 +24,7 @@ class ClickRun;
 class ClickTimer;
 class Form1RunView;
 class TickSource;
-class ValueLabel;
+class ClickableLabel;
 struct Platform;
 
 // The main window. It owns the controls, timers and menus under their own names and hands
@@ -58,7 +58,7 @@ public:
     }
 
     ClickRun& engine() { return *m_run; }
-    ValueLabel* valueLabel(int row) const;
+    ClickableLabel* valueLabel(int row) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,11 +81,11 @@ private:
     std::array<QScrollBar*, 5> HScroll1{}; // minutes, seconds, amount, speed, hours
     std::array<QLabel*, 5> Label1{};       // captions of the value rows, same indices
     std::array<QLabel*, 1> Label2{};       // "Total Clicks:"
-    ValueLabel* MinLbl = nullptr;          // the value of "Minutes"
-    ValueLabel* SecLbl = nullptr;          // the value of "Seconds"
-    ValueLabel* AmountLbl = nullptr;       // the value of "Clicks"
-    ValueLabel* SpeedLbl = nullptr;        // the value of "th / Sec."
-    ValueLabel* HoursLbl = nullptr;        // the value of "Hours"
+    ClickableLabel* MinLbl = nullptr;      // the value of "Minutes"
+    ClickableLabel* SecLbl = nullptr;      // the value of "Seconds"
+    ClickableLabel* AmountLbl = nullptr;   // the value of "Clicks"
+    ClickableLabel* SpeedLbl = nullptr;    // the value of "th / Sec."
+    ClickableLabel* HoursLbl = nullptr;    // the value of "Hours"
     ClickCountLabel* TimeLbl = nullptr;    // the click count
     QFrame* Line1 = nullptr;               // the rule between the slow delay's rows and "Clicks"
     std::unique_ptr<ClickTimer> Timer1;    // fast clicks, on a thread of its own

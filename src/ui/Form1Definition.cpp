@@ -5,10 +5,10 @@
 #include "engine/RunWindow.h"
 #include "platform/Platform.h"
 #include "ui/FocusScrollBar.h"
-#include "ui/ProgramIcon.h"
-#include "ui/TextColour.h"
-#include "ui/Twips.h"
-#include "ui/ValueLabel.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/ProgramIcon.h"
+#include "widgets/TextColour.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,8 +34,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text,
     return label;
 }
 
-ValueLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, int top) {
-    auto* label = new ValueLabel(text, parent);
+ClickableLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, int top) {
+    auto* label = new ClickableLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(twipsRect(360, top, 615, 255));
     label->setTextFormat(Qt::PlainText);

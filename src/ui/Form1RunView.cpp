@@ -3,7 +3,7 @@
 #include "platform/ClickTimer.h"
 #include "platform/TickSource.h"
 #include "ui/Form1.h"
-#include "ui/ValueLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "desktop/InformationWindow.h"
-#include "desktop/ClickableImage.h"
 #include "desktop/Form2.h"
 #include "desktop/Pictures.h"
 #include "fakes/FakePlatform.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QApplication>
 #include <QMouseEvent>

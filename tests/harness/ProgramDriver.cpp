@@ -2,7 +2,7 @@
 
 #include "TestSession.h"
 #include "Waiting.h"
-#include "ui/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QFile>
 

@@ -49,7 +49,7 @@ TEST_F(AppShellTest, StartUpStepsRunInOrder) {
     EXPECT_FALSE(control<QScrollBar>(form, "HScroll1", SecondsRow)->isEnabled());
     EXPECT_FALSE(control<QScrollBar>(form, "HScroll1", HoursRow)->isEnabled());
     EXPECT_EQ(control<QScrollBar>(form, "HScroll1", SpeedRow)->value(), 100);
-    EXPECT_EQ(control<ValueLabel>(form, "AmountLbl")->text(), "1");
+    EXPECT_EQ(control<ClickableLabel>(form, "AmountLbl")->text(), "1");
     EXPECT_EQ(item("Startupatlogonmnu")->text(), "Remove shortcut from startup");
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(fakes.stacking.calls.last(), "on:Form1") << "the window goes on top last";

@@ -4,13 +4,13 @@
 #include "engine/RunWindow.h"
 #include "fakes/FakePlatform.h"
 #include "shell/AppShell.h"
+#include "shell/Form1ShellView.h"
 #include "shell/Form3.h"
 #include "support/Controls.h"
 #include "ui/Form1.h"
-#include "ui/Form1ShellView.h"
 
 #include "engine/RunWindow.h"
-#include "ui/ValueLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QMenu>

@@ -40,7 +40,7 @@ struct Untouched {
         }
         u.amountChecked = control<QCheckBox>(form, "Check1")->isChecked();
         u.amountBarEnabled = control<QScrollBar>(form, "HScroll1", AmountRow)->isEnabled();
-        u.amountLabelEnabled = control<ValueLabel>(form, "AmountLbl")->isEnabled();
+        u.amountLabelEnabled = control<ClickableLabel>(form, "AmountLbl")->isEnabled();
         return u;
     }
     bool operator==(const Untouched&) const = default;
@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, ButtonChoiceTest, ::testing::Values(0, 1, 2),
 TEST_F(Form1Test, AmountCheckBoxSwitchesTheAmountRowAndKeepsItsValue) {
     auto* const amount = control<QCheckBox>(form, "Check1");
     auto* const bar = control<QScrollBar>(form, "HScroll1", AmountRow);
-    auto* const label = control<ValueLabel>(form, "AmountLbl");
+    auto* const label = control<ClickableLabel>(form, "AmountLbl");
     amount->click();
     ASSERT_TRUE(amount->isChecked());
     EXPECT_TRUE(bar->isEnabled());
@@ -230,8 +230,8 @@ TEST_F(Form1Test, AmountCheckBoxSwitchesTheAmountRowAndKeepsItsValue) {
     EXPECT_TRUE(label->isEnabled());
     EXPECT_EQ(bar->value(), 250);
     // The delay rows are not the check box's business.
-    EXPECT_TRUE(control<ValueLabel>(form, "SpeedLbl")->isEnabled());
-    EXPECT_FALSE(control<ValueLabel>(form, "MinLbl")->isEnabled());
+    EXPECT_TRUE(control<ClickableLabel>(form, "SpeedLbl")->isEnabled());
+    EXPECT_FALSE(control<ClickableLabel>(form, "MinLbl")->isEnabled());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -318,7 +318,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, ScrollMoveTest,
                          });
 
 TEST_F(Form1Test, SpeedArrowFromStartReadsOneMore) {
-    auto* const speed = control<ValueLabel>(form, "SpeedLbl");
+    auto* const speed = control<ClickableLabel>(form, "SpeedLbl");
     ASSERT_EQ(speed->text(), QStringLiteral("100"));
     control<QScrollBar>(form, "HScroll1", SpeedRow)
         ->triggerAction(QAbstractSlider::SliderSingleStepAdd);

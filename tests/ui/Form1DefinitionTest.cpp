@@ -103,11 +103,11 @@ const NamedControl kNamedControls[] = {
     {"Label1_3", "QLabel"},
     {"Label1_4", "QLabel"},
     {"Label2_0", "QLabel"},
-    {"MinLbl", "tivrel::ValueLabel"},
-    {"SecLbl", "tivrel::ValueLabel"},
-    {"AmountLbl", "tivrel::ValueLabel"},
-    {"SpeedLbl", "tivrel::ValueLabel"},
-    {"HoursLbl", "tivrel::ValueLabel"},
+    {"MinLbl", "tivrel::ClickableLabel"},
+    {"SecLbl", "tivrel::ClickableLabel"},
+    {"AmountLbl", "tivrel::ClickableLabel"},
+    {"SpeedLbl", "tivrel::ClickableLabel"},
+    {"HoursLbl", "tivrel::ClickableLabel"},
     {"TimeLbl", "tivrel::ClickCountLabel"},
     {"Line1", "QFrame"},
     {"optioinsmnu", "QMenu"},
@@ -311,7 +311,7 @@ const ValueRowLook kValueRowLooks[] = {
 TEST_F(Form1Test, ValueLabelsAreBlueRightAlignedAndInviteAClick) {
     for (const ValueRowLook& look : kValueRowLooks) {
         SCOPED_TRACE(look.name);
-        const ValueLabel* label = control<ValueLabel>(form, look.name);
+        const ClickableLabel* label = control<ClickableLabel>(form, look.name);
         EXPECT_EQ(form.valueLabel(look.row), label);
         EXPECT_EQ(textColour(label), kBlue);
         EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);

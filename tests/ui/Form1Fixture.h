@@ -9,7 +9,7 @@
 #include "fakes/FakePlatform.h"
 #include "support/Controls.h"
 #include "ui/Form1.h"
-#include "ui/ValueLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

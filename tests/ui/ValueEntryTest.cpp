@@ -209,7 +209,7 @@ TEST_P(LabelClickTest, OpensTheInputBoxForItsRow) {
         control<QRadioButton>(form, "Option1", 0)->click();
     if (clicked.amountOn)
         control<QCheckBox>(form, "Check1")->click();
-    ValueLabel* label = form.valueLabel(clicked.row);
+    ClickableLabel* label = form.valueLabel(clicked.row);
     ASSERT_TRUE(label->isEnabled());
     form.show();
     fake.dialogs.inputAnswers = {QString::fromUtf8(clicked.typed)};

@@ -17,7 +17,7 @@
 #include "platform/x11/X11PointerWatch.h"
 #include "support/Controls.h"
 #include "ui/Form1.h"
-#include "ui/ValueLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -133,7 +133,7 @@ protected:
         ASSERT_FALSE(form->frameGeometry().intersects(kElsewherePlace));
 
         control<QScrollBar>(*form, "HScroll1", SpeedRow)->setValue(20);
-        ASSERT_EQ(control<ValueLabel>(*form, "SpeedLbl")->text(), QStringLiteral("20"));
+        ASSERT_EQ(control<ClickableLabel>(*form, "SpeedLbl")->text(), QStringLiteral("20"));
         input.movePointer(targetPoint());
         // A release of a button left held may have gone to a recorder.
         target.forget();
@@ -243,7 +243,7 @@ TEST_F(Form1Run, AmountOfRightClicksThenStops) {
     QScrollBar* const amount = control<QScrollBar>(*form, "HScroll1", AmountRow);
     ASSERT_TRUE(amount->isEnabled());
     amount->setValue(5);
-    ASSERT_EQ(control<ValueLabel>(*form, "AmountLbl")->text(), QStringLiteral("5"));
+    ASSERT_EQ(control<ClickableLabel>(*form, "AmountLbl")->text(), QStringLiteral("5"));
 
     ASSERT_NO_FATAL_FAILURE(typeEnter());
     ASSERT_TRUE(waitForMessage()) << "the run never ended";

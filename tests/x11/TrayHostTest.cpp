@@ -10,9 +10,9 @@
 #include "platform/Platform.h"
 #include "platform/qt/QtNotificationIcon.h"
 #include "shell/AppShell.h"
+#include "shell/Form1ShellView.h"
 #include "support/Controls.h"
 #include "ui/Form1.h"
-#include "ui/Form1ShellView.h"
 
 #include <QMenu>
 #include <QMouseEvent>

@@ -1,5 +1,6 @@
-#include "ui/Minimize.h"
+#include "widgets/Minimize.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
@@ -28,6 +29,11 @@ private:
 
 void onMinimized(QWidget& window, std::function<void()> handler) {
     window.installEventFilter(new MinimizeWatcher(window, std::move(handler)));
+}
+
+bool minimizedForAnotherWindow(const QWidget& window) {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != &window;
 }
 
 void restoreFromMinimized(QWidget& window) {

@@ -1,5 +1,5 @@
-#include "desktop/pictures/IconFile.h"
-#include "ui/ProgramIcon.h"
+#include "tools/pictures/IconFile.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QBuffer>
 #include <QImageReader>

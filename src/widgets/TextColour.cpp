@@ -1,4 +1,4 @@
-#include "ui/TextColour.h"
+#include "widgets/TextColour.h"
 
 #include <QPalette>
 #include <QWidget>

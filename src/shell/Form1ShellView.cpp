@@ -1,4 +1,4 @@
-#include "ui/Form1ShellView.h"
+#include "shell/Form1ShellView.h"
 
 #include "platform/ClickTimer.h"
 #include "platform/TickSource.h"

@@ -13,6 +13,13 @@ namespace tivrel {
 // Calls `handler` each time `window` becomes minimized, after the window has taken the state.
 void onMinimized(QWidget& window, std::function<void()> handler);
 
+// Whether the minimize that reached `window` was meant for a window over it. Openbox minimizes
+// a window together with the window it belongs to (its transient parent), so a minimize of
+// Help or of a message box reaches the main window too. While a modal window is open the
+// minimize counts as that window's: the window under it must stay, or the modal window would
+// be left over a window that is gone.
+bool minimizedForAnotherWindow(const QWidget& window);
+
 // Takes the minimized state off the window; a shown window is shown again where it was.
 void restoreFromMinimized(QWidget& window);
 

@@ -1,11 +1,11 @@
 // Makes the information window's pictures and the program's icons at build time:
 //   tivrel-pictures <output folder> <web site address>
 // The help sheet shows the real main window, drawn from the same code the program runs.
-#include "desktop/pictures/IconFile.h"
-#include "desktop/pictures/PictureDrawing.h"
 #include "platform/null/NullPlatform.h"
+#include "tools/pictures/IconFile.h"
+#include "tools/pictures/PictureDrawing.h"
 #include "ui/Form1.h"
-#include "ui/ProgramIcon.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "desktop/pictures/IconFile.h"
+#include "tools/pictures/IconFile.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -4,8 +4,9 @@
 
 namespace tivrel {
 
-// A picture that reports a click (press and release on it).
-class ClickableImage final : public QLabel {
+// A label, of a text or a picture, that reports a click: a left press and release on it.
+// Disabled labels get no mouse events, so they ignore clicks.
+class ClickableLabel final : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;

@@ -1,4 +1,4 @@
-#include "desktop/pictures/PictureDrawing.h"
+#include "tools/pictures/PictureDrawing.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>
