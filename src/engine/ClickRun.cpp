@@ -202,6 +202,10 @@ bool ClickRun::Timer1_Timer() {
     click();
     if (amountReached())
         return endOnClickThread(StopReason::AmountReached);
+    // The click's answer may have brought a move along: the run ends now, not at the next
+    // tick, which may be most of a second away.
+    if (m_mouse.PointerMovedSoFar())
+        return endOnClickThread(StopReason::MouseMoved);
     return true;
 }
 

@@ -27,6 +27,8 @@ public:
     void WatchPointer() { m_watch.begin(); }
     // Whether the pointer has moved since WatchPointer; on the click thread or the UI thread.
     bool PointerMoved() { return m_watch.moved(); }
+    // The same from what the system has delivered already; right after a click.
+    bool PointerMovedSoFar() { return m_watch.movedSoFar(); }
     void StopWatching() { m_watch.end(); }
     bool SeesMoves() const { return m_watch.seesMoves(); }
 

@@ -15,6 +15,10 @@ public:
     // waits for no answer, so the click thread can ask before every click; the click thread
     // and the UI thread may ask at the same time.
     virtual bool moved() = 0;
+    // moved() from what has been read from the system already, with no system call: what
+    // the click thread asks right after a click, whose answer may have brought motion along
+    // that no later wake would announce.
+    virtual bool movedSoFar() { return moved(); }
     // The run is over: the system may stop reporting motion.
     virtual void end() = 0;
     // False where the system does not let the program see the pointer at all: moved() is

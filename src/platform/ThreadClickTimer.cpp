@@ -45,6 +45,10 @@ void ThreadClickTimer::loop(std::int64_t interval, std::uint64_t run) {
         QMetaObject::invokeMethod(
             &m_uiThread, [this, run] { endedByItself(run); }, Qt::QueuedConnection);
     };
+    // A move that came before the thread first sleeps may already be read (and no longer
+    // announced): a look first.
+    if (m_work.look && !m_work.look())
+        return endOfRun();
     while (!m_stopping) {
         const Wake wake = sleepUntil(schedule.nextTickAt());
         if (wake == Wake::Stopped || m_stopping)

@@ -89,6 +89,45 @@ TEST(X11PointerWatchThread, AMoveEndsTheRunBeforeItsNextTick) {
     rig.watch().end();
 }
 
+// A move the server sends while the click thread waits for a click's answer is read with
+// that answer and announced by no later wake: the run still ends right after that click,
+// not at the next tick.
+TEST(X11PointerWatchThread, AMoveReadWithAClicksAnswerEndsTheRunAfterThatClick) {
+    X11WatchRig rig;
+    OutsideInput grabber;
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
+    ASSERT_TRUE(grabber.isOpen());
+    rig.movePointer(600, 500);
+    rig.settle();
+    DeadlineClickTimer timer(rig.pointerNews());
+    std::atomic<int> ticks = 0;
+    bool ended = false;
+    rig.watch().begin();
+    // As ClickRun::Timer1_Timer: a look, the click, the look at what its answer brought.
+    timer.start(2'000,
+                {.tick =
+                     [&] {
+                         ++ticks;
+                         if (rig.watch().moved())
+                             return false;
+                         rig.mouse().click(MouseButton::Left);
+                         return !rig.watch().movedSoFar();
+                     },
+                 .look = [&] { return !rig.watch().moved(); }},
+                [&] { ended = true; });
+    // The server held from before the first tick: its click waits for the answer.
+    grabber.holdServer(true);
+    while (ticks == 0)
+        std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(100ms);
+    grabber.movePointer({601, 500});
+    grabber.holdServer(false);
+    EXPECT_TRUE(pumpUntil([&] { return ended; })) << "the move was never seen";
+    EXPECT_EQ(ticks, 1) << "the move waited for the next tick";
+    timer.stop();
+    rig.watch().end();
+}
+
 constexpr QRect kTargetPlace(700, 80, 200, 150);
 constexpr QRect kElsewherePlace(700, 500, 200, 150);
 

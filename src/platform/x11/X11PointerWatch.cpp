@@ -71,10 +71,10 @@ void X11PointerWatch::end() {
     selectRawMotion(false);
 }
 
-bool X11PointerWatch::moved() {
+template <typename Next> bool X11PointerWatch::take(Next next) {
     if (m_moved)
         return true;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+    while (xcb_generic_event_t* event = next(m_connection)) {
         const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
         const bool motion = (event->response_type & 0x7f) == XCB_GE_GENERIC &&
                             generic->extension == m_opcode &&
@@ -85,6 +85,14 @@ bool X11PointerWatch::moved() {
         std::free(event);
     }
     return m_moved;
+}
+
+bool X11PointerWatch::moved() {
+    return take(xcb_poll_for_event);
+}
+
+bool X11PointerWatch::movedSoFar() {
+    return take(xcb_poll_for_queued_event);
 }
 
 } // namespace tivrel

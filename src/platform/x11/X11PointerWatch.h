@@ -26,11 +26,15 @@ public:
 
     void begin() override;
     bool moved() override;
+    // What XCB has queued already: a click's answer reads whatever came before it.
+    bool movedSoFar() override;
     void end() override;
 
 private:
     X11PointerWatch(xcb_connection_t* connection, std::uint32_t root, std::uint8_t opcode);
     void selectRawMotion(bool on);
+    // Takes every event `next` gives; true once one of them is this run's motion.
+    template <typename Next> bool take(Next next);
 
     xcb_connection_t* m_connection;
     std::uint32_t m_root;
