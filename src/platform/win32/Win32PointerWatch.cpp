@@ -21,12 +21,16 @@ std::uint64_t Win32PointerWatch::place() {
 }
 
 void Win32PointerWatch::begin() {
+    m_moved = false;
     m_start = place();
 }
 
+// Any change of place counts, however the coordinates add up, and a run that saw the pointer
+// away stays moved when it comes back.
 bool Win32PointerWatch::moved() {
-    // Any change of place counts, however the coordinates add up.
-    return place() != m_start;
+    if (!m_moved && place() != m_start)
+        m_moved = true;
+    return m_moved;
 }
 
 } // namespace tivrel

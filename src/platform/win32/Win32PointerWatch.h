@@ -22,6 +22,7 @@ private:
 
     std::atomic<std::uint64_t> m_start{0};
     std::atomic<std::uint64_t> m_last{0};
+    std::atomic<bool> m_moved{false};
     std::atomic<bool> m_readFailed{false};
 };
 
