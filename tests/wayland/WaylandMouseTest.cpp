@@ -1,0 +1,281 @@
+// The Wayland session against a real headless sway: clicks through the virtual pointer land
+// on a native Wayland window an exact number of times with the right button, each returns
+// only once sway has handled it, and a lost compositor costs nothing but a line in the log.
+#include "SwaySession.h"
+#include "Waiting.h"
+
+#include "platform/linux/DisplaySession.h"
+#include "platform/wayland/WaylandMouse.h"
+
+#include "wlr-virtual-pointer-client.h"
+
+#include <wayland-client.h>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <future>
+#include <memory>
+#include <thread>
+
+namespace tivrel {
+DisplaySessionKind waylandDisplaySession();
+}
+
+namespace tivrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The test's own virtual pointer, which puts the pointer over the recorder: the session's
+// mouse never moves it.
+class PlacingPointer {
+public:
+    ~PlacingPointer() {
+        if (m_pointer)
+            zwlr_virtual_pointer_v1_destroy(m_pointer);
+        if (m_display)
+            wl_display_disconnect(m_display);
+    }
+
+    bool moveToMiddle(const QString& socket) {
+        m_display = wl_display_connect(QFile::encodeName(socket).constData());
+        if (!m_display)
+            return false;
+        wl_registry* registry = wl_display_get_registry(m_display);
+        static const wl_registry_listener listener{
+            .global =
+                [](void* data, wl_registry* r, std::uint32_t name, const char* interface,
+                   std::uint32_t) {
+                    auto* self = static_cast<PlacingPointer*>(data);
+                    if (std::strcmp(interface, wl_seat_interface.name) == 0)
+                        self->m_seat =
+                            static_cast<wl_seat*>(wl_registry_bind(r, name, &wl_seat_interface, 1));
+                    if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
+                        self->m_manager =
+                            static_cast<zwlr_virtual_pointer_manager_v1*>(wl_registry_bind(
+                                r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+                },
+            .global_remove = [](void*, wl_registry*, std::uint32_t) {},
+        };
+        wl_registry_add_listener(registry, &listener, this);
+        if (wl_display_roundtrip(m_display) < 0 || !m_seat || !m_manager)
+            return false;
+        m_pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(m_manager, m_seat);
+        // Off the middle by a little, so the place is not where sway puts a new pointer.
+        zwlr_virtual_pointer_v1_motion_absolute(m_pointer, 0, 5, 7, 11, 13);
+        zwlr_virtual_pointer_v1_frame(m_pointer);
+        return wl_display_roundtrip(m_display) >= 0;
+    }
+
+private:
+    wl_display* m_display = nullptr;
+    wl_seat* m_seat = nullptr;
+    zwlr_virtual_pointer_manager_v1* m_manager = nullptr;
+    zwlr_virtual_pointer_v1* m_pointer = nullptr;
+};
+
+// A headless sway, the recorder window over its whole output and the pointer on it.
+class WaylandMouseOnSway : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(sway.start(&error)) << qPrintable(error);
+        qputenv("WAYLAND_DISPLAY", QFile::encodeName(sway.socket()));
+        const QStringList environment{
+            QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
+            QStringLiteral("HOME=") + sway.scratch(),
+            QStringLiteral("XDG_RUNTIME_DIR=") + sway.scratch(),
+            QStringLiteral("QT_QPA_PLATFORM=wayland"),
+            QStringLiteral("WAYLAND_DISPLAY=") + sway.socket(),
+        };
+        m_recorderOutput = sway.scratch() + QStringLiteral("/recorder.out");
+        ASSERT_TRUE(recorder.start({QStringLiteral(TIVREL_WAYLAND_RECORDER)}, environment,
+                                   m_recorderOutput,
+                                   sway.scratch() + QStringLiteral("/recorder.err"), &error))
+            << qPrintable(error);
+        ASSERT_TRUE(waitUntil([this] { return lines().contains(QStringLiteral("shown")); }, 20s))
+            << "the recorder window was never drawn: " << qPrintable(recorder.describeEnd());
+        ASSERT_TRUE(placer.moveToMiddle(sway.socket()));
+        ASSERT_TRUE(waitUntil([this] { return lines().contains(QStringLiteral("entered")); }, 10s))
+            << "the pointer never came onto the recorder window";
+        mouse = WaylandMouse::open(&error);
+        ASSERT_TRUE(mouse) << qPrintable(error);
+    }
+
+    QStringList lines() const {
+        QFile file(m_recorderOutput);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // What the recorder received, "press 1", "release 1", ...
+    QStringList events() const {
+        QStringList received = lines();
+        received.removeAll(QStringLiteral("shown"));
+        received.removeAll(QStringLiteral("entered"));
+        return received;
+    }
+    // The same in one line, as a failure shows it.
+    std::string received() const { return events().join(QStringLiteral(", ")).toStdString(); }
+
+    // A click of another button after whatever the test sent. Sway hands a client its events
+    // in order, so once this one has arrived everything before it has, and no quiet period
+    // is needed to see that nothing more comes.
+    void clickEndMark(MouseButton button, int qtButton) {
+        mouse->press(button);
+        mouse->release(button);
+        const QString last = QStringLiteral("release %1").arg(qtButton);
+        ASSERT_TRUE(waitUntil([&] { return !events().isEmpty() && events().back() == last; }, 10s))
+            << "the end mark never arrived; what did: " << received();
+    }
+
+    SwaySession sway;
+    ChildProcess recorder;
+    PlacingPointer placer;
+    std::unique_ptr<WaylandMouse> mouse;
+
+private:
+    QString m_recorderOutput;
+};
+
+struct ButtonCase {
+    const char* name;
+    MouseButton button;
+    int qtButton;      // what the window must receive
+    MouseButton other; // the end mark
+    int otherQtButton;
+};
+
+const ButtonCase kButtons[] = {
+    {"Left", MouseButton::Left, 1, MouseButton::Right, 2},
+    {"Right", MouseButton::Right, 2, MouseButton::Middle, 4},
+    {"Middle", MouseButton::Middle, 4, MouseButton::Left, 1},
+};
+
+std::string inOneLine(const QStringList& events) {
+    return events.join(QStringLiteral(", ")).toStdString();
+}
+
+QStringList pressesAndReleases(int button, int times) {
+    QStringList events;
+    for (int i = 0; i < times; ++i)
+        events << QStringLiteral("press %1").arg(button)
+               << QStringLiteral("release %1").arg(button);
+    return events;
+}
+
+class WaylandMouseButtons : public WaylandMouseOnSway,
+                            public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(WaylandMouseButtons, EachClickAndEachPressWithItsReleaseLandsOnceWithItsButton) {
+    const ButtonCase& c = GetParam();
+    constexpr int kClicks = 25;
+    for (int i = 0; i < kClicks; ++i)
+        mouse->click(c.button);
+    mouse->press(c.button);
+    mouse->release(c.button);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(c.other, c.otherQtButton));
+
+    EXPECT_EQ(received(), inOneLine(pressesAndReleases(c.qtButton, kClicks + 1) +
+                                    pressesAndReleases(c.otherQtButton, 1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(WaylandMouse, WaylandMouseButtons, ::testing::ValuesIn(kButtons),
+                         [](const ::testing::TestParamInfo<ButtonCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// The click thread spaces clicks from when one returns: a click that returned while sway
+// still held it could reach the window right before the next.
+TEST_F(WaylandMouseOnSway, ClickReturnsOnlyOnceSwayHasHandledIt) {
+    ASSERT_TRUE(sway.process().sendSignal(SIGSTOP));
+    std::atomic<bool> returned{false};
+    std::thread clicker([&] {
+        mouse->click(MouseButton::Left);
+        returned = true;
+    });
+    std::this_thread::sleep_for(200ms);
+    const bool returnedWhileStopped = returned;
+    sway.process().sendSignal(SIGCONT);
+    clicker.join();
+    EXPECT_FALSE(returnedWhileStopped) << "the click returned while sway could not handle it";
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(MouseButton::Right, 2));
+    EXPECT_EQ(received(), inOneLine(pressesAndReleases(1, 1) + pressesAndReleases(2, 1)));
+}
+
+int g_lossLines = 0;
+
+TEST_F(WaylandMouseOnSway, ClicksAfterTheCompositorIsGoneReturnAtOnceAndAreLoggedOnce) {
+    sway.process().kill();
+    g_lossLines = 0;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (text.contains(QLatin1String("lost")))
+                ++g_lossLines;
+        });
+    auto clicks = std::async(std::launch::async, [this] {
+        for (int i = 0; i < 5; ++i)
+            mouse->click(MouseButton::Left);
+        mouse->press(MouseButton::Right);
+        mouse->release(MouseButton::Right);
+    });
+    const bool returned = clicks.wait_for(5s) == std::future_status::ready;
+    qInstallMessageHandler(previous);
+    ASSERT_TRUE(returned) << "a click on a lost connection hangs";
+    EXPECT_EQ(g_lossLines, 1);
+}
+
+// The window's plugin follows XWayland: an X11 window keeps its place on top and the tray.
+struct PlatformCase {
+    const char* name;
+    const char* display; // DISPLAY, "" for none
+    const char* qtPlatform;
+};
+
+const PlatformCase kPlatforms[] = {
+    {"XWaylandKeepsTheWindowOnX11", ":5", "xcb"},
+    {"OnlyWaylandGivesANativeWindow", "", "wayland"},
+};
+
+class WaylandSessionPlatform : public WaylandMouseOnSway,
+                               public ::testing::WithParamInterface<PlatformCase> {};
+
+TEST_P(WaylandSessionPlatform, ConnectsOnSwayWithABlindWatchAndThePluginForTheDisplay) {
+    const QByteArray oldDisplay = qgetenv("DISPLAY");
+    qputenv("DISPLAY", GetParam().display);
+    QString error;
+    auto session = waylandDisplaySession().connect(&error);
+    qputenv("DISPLAY", oldDisplay);
+    ASSERT_TRUE(session) << qPrintable(error);
+    EXPECT_EQ(session->qtPlatform(), QByteArray(GetParam().qtPlatform));
+    EXPECT_FALSE(session->pointerWatch().seesMoves());
+    EXPECT_EQ(session->pointerNews(), -1);
+
+    // Its mouse clicks as the bare one does.
+    session->mouse().click(MouseButton::Middle);
+    ASSERT_NO_FATAL_FAILURE(clickEndMark(MouseButton::Left, 1));
+    EXPECT_EQ(received(), inOneLine(pressesAndReleases(4, 1) + pressesAndReleases(1, 1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(WaylandSession, WaylandSessionPlatform, ::testing::ValuesIn(kPlatforms),
+                         [](const ::testing::TestParamInfo<PlatformCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(WaylandMouseOpen, FailsWithAMessageNamingAnUnreachableDisplay) {
+    const QByteArray old = qgetenv("WAYLAND_DISPLAY");
+    qputenv("WAYLAND_DISPLAY", "/nonexistent/wayland-9");
+    QString error;
+    EXPECT_EQ(WaylandMouse::open(&error), nullptr);
+    EXPECT_TRUE(error.contains(QLatin1String("\"/nonexistent/wayland-9\""))) << qPrintable(error);
+    EXPECT_EQ(WaylandMouse::open(nullptr), nullptr);
+    qputenv("WAYLAND_DISPLAY", old);
+}
+
+} // namespace
+} // namespace tivrel::test
