@@ -1,6 +1,7 @@
 // The Wayland session against a real headless sway: clicks through the virtual pointer land
 // on a native Wayland window an exact number of times with the right button, each returns
 // only once sway has handled it, and a lost compositor costs nothing but a line in the log.
+#include "BareCompositor.h"
 #include "SwaySession.h"
 #include "Waiting.h"
 
@@ -264,6 +265,41 @@ TEST_P(WaylandSessionPlatform, ConnectsOnSwayWithABlindWatchAndThePluginForTheDi
 
 INSTANTIATE_TEST_SUITE_P(WaylandSession, WaylandSessionPlatform, ::testing::ValuesIn(kPlatforms),
                          [](const ::testing::TestParamInfo<PlatformCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// GNOME and KDE offer no virtual pointer: the session refuses, saying what the desktop lacks
+// and that the clicks go through XWayland there, so the choice falls back to the X11 one.
+struct LackingCase {
+    const char* name;
+    bool seat;
+    bool virtualPointer;
+    const char* lacks;
+};
+
+const LackingCase kLacking[] = {
+    {"NoVirtualPointer", true, false, "offers programs no virtual pointer"},
+    {"NoSeat", false, true, "offers programs no seat"},
+};
+
+class WaylandSessionRefuses : public ::testing::TestWithParam<LackingCase> {};
+
+TEST_P(WaylandSessionRefuses, SayingWhatTheDesktopLacksAndThatXWaylandRemains) {
+    const LackingCase& c = GetParam();
+    BareCompositor compositor(c.seat, c.virtualPointer);
+    ASSERT_TRUE(compositor.isRunning());
+    const QByteArray old = qgetenv("WAYLAND_DISPLAY");
+    qputenv("WAYLAND_DISPLAY", QFile::encodeName(compositor.socket()));
+    QString error;
+    auto session = waylandDisplaySession().connect(&error);
+    qputenv("WAYLAND_DISPLAY", old);
+    EXPECT_EQ(session, nullptr);
+    EXPECT_TRUE(error.contains(QLatin1String(c.lacks))) << qPrintable(error);
+    EXPECT_TRUE(error.contains(QLatin1String("XWayland"))) << qPrintable(error);
+}
+
+INSTANTIATE_TEST_SUITE_P(WaylandSession, WaylandSessionRefuses, ::testing::ValuesIn(kLacking),
+                         [](const ::testing::TestParamInfo<LackingCase>& info) {
                              return std::string(info.param.name);
                          });
 

@@ -138,8 +138,7 @@ std::unique_ptr<WaylandMouse> WaylandMouse::open(QString* error) {
         if (error) {
             *error =
                 QStringLiteral("This Wayland desktop (\"%1\") offers programs no %2, so Tivrel can "
-                               "click there only through XWayland, in X11 windows, and no X11 "
-                               "display is set.")
+                               "click there only through XWayland, in X11 windows.")
                     .arg(displayName(),
                          c->manager ? QStringLiteral("seat") : QStringLiteral("virtual pointer"));
         }
