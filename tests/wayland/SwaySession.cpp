@@ -20,10 +20,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// No XWayland: the clicks under test must reach a native Wayland window.
+// No XWayland: the clicks under test must reach a native Wayland window. A lone window fills
+// the output, without a border.
 constexpr char kConfig[] = "xwayland disable\n"
                            "default_border none\n"
-                           "output HEADLESS-1 resolution 1024x768\n";
+                           "output HEADLESS-1 resolution 1280x1024\n";
 
 // The socket sway made in its runtime folder, once a client can connect to it.
 QString acceptingSocket(const QString& runtime) {

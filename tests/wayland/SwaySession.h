@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 
+#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -12,6 +13,9 @@ namespace tivrel::test {
 // it through the socket's full path. Stopped when the object goes.
 class SwaySession {
 public:
+    // The one output's size, as the program driver's places expect it.
+    static constexpr QSize kOutputSize{1280, 1024};
+
     SwaySession();
     ~SwaySession();
 

@@ -2,15 +2,13 @@
 // on a native Wayland window an exact number of times with the right button, each returns
 // only once sway has handled it, and a lost compositor costs nothing but a line in the log.
 #include "BareCompositor.h"
+#include "RecorderProcess.h"
 #include "SwaySession.h"
+#include "TestPointer.h"
 #include "Waiting.h"
 
 #include "platform/linux/DisplaySession.h"
 #include "platform/wayland/WaylandMouse.h"
-
-#include "wlr-virtual-pointer-client.h"
-
-#include <wayland-client.h>
 
 #include <QFile>
 
@@ -32,54 +30,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The test's own virtual pointer, which puts the pointer over the recorder: the session's
-// mouse never moves it.
-class PlacingPointer {
-public:
-    ~PlacingPointer() {
-        if (m_pointer)
-            zwlr_virtual_pointer_v1_destroy(m_pointer);
-        if (m_display)
-            wl_display_disconnect(m_display);
-    }
-
-    bool moveToMiddle(const QString& socket) {
-        m_display = wl_display_connect(QFile::encodeName(socket).constData());
-        if (!m_display)
-            return false;
-        wl_registry* registry = wl_display_get_registry(m_display);
-        static const wl_registry_listener listener{
-            .global =
-                [](void* data, wl_registry* r, std::uint32_t name, const char* interface,
-                   std::uint32_t) {
-                    auto* self = static_cast<PlacingPointer*>(data);
-                    if (std::strcmp(interface, wl_seat_interface.name) == 0)
-                        self->m_seat =
-                            static_cast<wl_seat*>(wl_registry_bind(r, name, &wl_seat_interface, 1));
-                    if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
-                        self->m_manager =
-                            static_cast<zwlr_virtual_pointer_manager_v1*>(wl_registry_bind(
-                                r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
-                },
-            .global_remove = [](void*, wl_registry*, std::uint32_t) {},
-        };
-        wl_registry_add_listener(registry, &listener, this);
-        if (wl_display_roundtrip(m_display) < 0 || !m_seat || !m_manager)
-            return false;
-        m_pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(m_manager, m_seat);
-        // Off the middle by a little, so the place is not where sway puts a new pointer.
-        zwlr_virtual_pointer_v1_motion_absolute(m_pointer, 0, 5, 7, 11, 13);
-        zwlr_virtual_pointer_v1_frame(m_pointer);
-        return wl_display_roundtrip(m_display) >= 0;
-    }
-
-private:
-    wl_display* m_display = nullptr;
-    wl_seat* m_seat = nullptr;
-    zwlr_virtual_pointer_manager_v1* m_manager = nullptr;
-    zwlr_virtual_pointer_v1* m_pointer = nullptr;
-};
-
 // A headless sway, the recorder window over its whole output and the pointer on it.
 class WaylandMouseOnSway : public ::testing::Test {
 protected:
@@ -87,42 +37,17 @@ protected:
         QString error;
         ASSERT_TRUE(sway.start(&error)) << qPrintable(error);
         qputenv("WAYLAND_DISPLAY", QFile::encodeName(sway.socket()));
-        const QStringList environment{
-            QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
-            QStringLiteral("HOME=") + sway.scratch(),
-            QStringLiteral("XDG_RUNTIME_DIR=") + sway.scratch(),
-            QStringLiteral("QT_QPA_PLATFORM=wayland"),
-            QStringLiteral("WAYLAND_DISPLAY=") + sway.socket(),
-        };
-        m_recorderOutput = sway.scratch() + QStringLiteral("/recorder.out");
-        ASSERT_TRUE(recorder.start({QStringLiteral(TIVREL_WAYLAND_RECORDER)}, environment,
-                                   m_recorderOutput,
-                                   sway.scratch() + QStringLiteral("/recorder.err"), &error))
-            << qPrintable(error);
-        ASSERT_TRUE(waitUntil([this] { return lines().contains(QStringLiteral("shown")); }, 20s))
-            << "the recorder window was never drawn: " << qPrintable(recorder.describeEnd());
-        ASSERT_TRUE(placer.moveToMiddle(sway.socket()));
-        ASSERT_TRUE(waitUntil([this] { return lines().contains(QStringLiteral("entered")); }, 10s))
-            << "the pointer never came onto the recorder window";
+        ASSERT_TRUE(recorder.start(sway, &error)) << qPrintable(error);
+        // Off the middle, so the place is not where sway puts a new pointer.
+        ASSERT_TRUE(placer.open(sway.socket()));
+        ASSERT_TRUE(placer.moveTo(QPoint(400, 300), SwaySession::kOutputSize));
+        ASSERT_TRUE(recorder.waitForPointer()) << "the pointer never came onto the recorder window";
         mouse = WaylandMouse::open(&error);
         ASSERT_TRUE(mouse) << qPrintable(error);
     }
 
-    QStringList lines() const {
-        QFile file(m_recorderOutput);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    // What the recorder received, "press 1", "release 1", ...
-    QStringList events() const {
-        QStringList received = lines();
-        received.removeAll(QStringLiteral("shown"));
-        received.removeAll(QStringLiteral("entered"));
-        return received;
-    }
-    // The same in one line, as a failure shows it.
-    std::string received() const { return events().join(QStringLiteral(", ")).toStdString(); }
+    QStringList events() const { return recorder.events(); }
+    std::string received() const { return recorder.received(); }
 
     // A click of another button after whatever the test sent. Sway hands a client its events
     // in order, so once this one has arrived everything before it has, and no quiet period
@@ -136,12 +61,9 @@ protected:
     }
 
     SwaySession sway;
-    ChildProcess recorder;
-    PlacingPointer placer;
+    RecorderProcess recorder;
+    TestPointer placer;
     std::unique_ptr<WaylandMouse> mouse;
-
-private:
-    QString m_recorderOutput;
 };
 
 struct ButtonCase {
@@ -157,10 +79,6 @@ const ButtonCase kButtons[] = {
     {"Right", MouseButton::Right, 2, MouseButton::Middle, 4},
     {"Middle", MouseButton::Middle, 4, MouseButton::Left, 1},
 };
-
-std::string inOneLine(const QStringList& events) {
-    return events.join(QStringLiteral(", ")).toStdString();
-}
 
 QStringList pressesAndReleases(int button, int times) {
     QStringList events;

@@ -1,7 +1,7 @@
-// A native Wayland window over the whole output that prints each button press and release it
-// receives, with the button, one line each: "press 1", "release 4" (Qt's button values).
-// "shown" comes first, once the window has been drawn over the whole output; "entered" each
-// time the pointer comes onto it.
+// A native Wayland window, which sway tiles over the whole output, that prints each button press
+// and release it receives, with the button, one line each: "press 1", "release 4" (Qt's button
+// values). "shown" comes first, once the window has been drawn over the whole output; "entered"
+// each time the pointer comes onto it.
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -13,8 +13,8 @@ namespace {
 
 class Recorder final : public QWidget {
 protected:
-    // A first frame drawn before the compositor made the window fullscreen covers only part
-    // of the output, and clicks beside it reach nothing.
+    // A first frame drawn before the compositor gave the window the output's size covers only
+    // part of it, and clicks beside it reach nothing.
     void paintEvent(QPaintEvent*) override {
         if (!m_shown && screen() && size() == screen()->size()) {
             m_shown = true;
@@ -43,6 +43,6 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Recorder recorder;
-    recorder.showFullScreen();
+    recorder.show();
     return app.exec();
 }
