@@ -21,7 +21,7 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libx11
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-utils wmctrl
                desktop-file-utils appstream lintian dpkg-dev file
                dbus-daemon polkitd rtkit
-               sway qt6-wayland
+               sway qt6-wayland wtype
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

@@ -21,9 +21,11 @@ namespace {
 using namespace std::chrono_literals;
 
 // No XWayland: the clicks under test must reach a native Wayland window. A lone window fills
-// the output, without a border.
+// the output, without a border; the pointer's moves take no focus from the window a test
+// activated.
 constexpr char kConfig[] = "xwayland disable\n"
                            "default_border none\n"
+                           "focus_follows_mouse no\n"
                            "output HEADLESS-1 resolution 1280x1024\n";
 
 // The socket sway made in its runtime folder, once a client can connect to it.
@@ -45,6 +47,12 @@ QString acceptingSocket(const QString& runtime) {
 } // namespace
 
 SwaySession::SwaySession() = default;
+
+QString SwaySession::ipcSocket() const {
+    const QStringList names =
+        QDir(m_runtime.path()).entryList({QStringLiteral("sway-ipc.*")}, QDir::System);
+    return names.isEmpty() ? QString() : m_runtime.filePath(names.front());
+}
 
 SwaySession::~SwaySession() {
     m_sway.kill();

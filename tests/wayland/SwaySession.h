@@ -24,6 +24,8 @@ public:
     // WAYLAND_DISPLAY for a client: the socket's full path.
     QString socket() const { return m_socket; }
     ChildProcess& process() { return m_sway; }
+    // SWAYSOCK for swaymsg.
+    QString ipcSocket() const;
     // A folder for the logs and the clients' own runtime files.
     QString scratch() const { return m_scratch.path(); }
 

@@ -60,4 +60,10 @@ bool TestPointer::moveTo(QPoint place, QSize extent) {
     return wl_display_roundtrip(m_display) >= 0;
 }
 
+bool TestPointer::button(std::uint32_t code, bool press) {
+    zwlr_virtual_pointer_v1_button(m_pointer, 0, code, press ? 1 : 0);
+    zwlr_virtual_pointer_v1_frame(m_pointer);
+    return wl_display_roundtrip(m_display) >= 0;
+}
+
 } // namespace tivrel::test
