@@ -28,6 +28,7 @@ public:
     // Both transitions, each in its own frame, and one sync behind them.
     void click(MouseButton button) override;
 
+    // The Wayland objects; named here for the registry's callbacks in the .cpp file.
     struct Connection;
 
 private:
