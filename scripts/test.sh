@@ -30,7 +30,7 @@ configure_and_build "$ROOT/build-test" -DCMAKE_BUILD_TYPE=Release -DTIVREL_WERRO
 
 # The unit tier (offscreen, fakes, private temporary folders) runs two at a time; the tiers
 # that share an X session or a package build run one at a time.
-echo "== tests: unit, x11, system, program, packaging"
+echo "== tests: unit, x11, system, program, wayland, packaging"
 ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -L unit -j 2
 ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -LE unit
 

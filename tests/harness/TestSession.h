@@ -3,10 +3,10 @@
 // The desktop the real program runs on in the tests and the benchmark, as the program's
 // driver needs it: started and stopped, reached by a child through its environment, input
 // from outside as the user's hands give it, and a process's windows as an outside observer
-// sees them. X11TestSession (Xvfb, openbox, trayer) is the one implementation; a headless
-// Wayland compositor implements the same five things: its start and stop, the environment
-// its clients need (WAYLAND_DISPLAY, a session bus), pointer and keys through its virtual
-// input, and the windows of a process with their kind, title and place.
+// sees them. X11TestSession (Xvfb, openbox, trayer) implements it, and so does
+// WaylandTestSession (tests/wayland/: a headless sway) with the same five things: its start
+// and stop, the environment its clients need (WAYLAND_DISPLAY), pointer and keys through its
+// virtual input, and the windows of a process with their kind, title and place.
 
 #include "SessionWindow.h"
 

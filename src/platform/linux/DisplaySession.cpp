@@ -25,12 +25,15 @@ std::vector<const DisplaySessionKind*> sessionsToTry(const SessionEnvironment& e
 }
 
 QString noSessionMessage(const SessionEnvironment& environment) {
+    // A build with the Wayland session offers it wherever WAYLAND_DISPLAY is set, so this
+    // one is an X11-only build's.
     if (!environment.waylandDisplay.isEmpty()) {
-        return QStringLiteral("this Wayland session has no X11 display. Tivrel needs an X11 "
-                              "session (or XWayland) to click.");
+        return QStringLiteral("this Wayland session has no X11 display, and this build of "
+                              "Tivrel clicks only through X11. Tivrel needs XWayland here.");
     }
-    return QStringLiteral("no graphical session found. Tivrel needs an X11 session (or "
-                          "XWayland) to click; start it from a desktop session.");
+    return QStringLiteral("no graphical session found. Tivrel needs an X11 session, XWayland "
+                          "or a Wayland desktop with a virtual pointer (sway) to click; start "
+                          "it from a desktop session.");
 }
 
 std::unique_ptr<DisplaySession> connectDisplaySession(const SessionEnvironment& environment,

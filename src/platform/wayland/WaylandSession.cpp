@@ -1,0 +1,47 @@
+#include "platform/linux/DisplaySession.h"
+#include "platform/qt/QtWindowStacking.h"
+#include "platform/wayland/BlindPointerWatch.h"
+#include "platform/wayland/WaylandMouse.h"
+
+namespace tivrel {
+
+namespace {
+
+// A wlroots compositor (sway and its kin): clicks through a virtual pointer. The windows
+// stay X11 windows where XWayland runs, so the window keeps its place on top and the tray
+// icon, while the clicks reach every window; a native Wayland window otherwise.
+class WaylandSession final : public DisplaySession {
+public:
+    WaylandSession(std::unique_ptr<WaylandMouse> mouse, bool xwayland)
+        : m_mouse(std::move(mouse)), m_xwayland(xwayland) {}
+
+    QByteArray qtPlatform() const override { return m_xwayland ? "xcb" : "wayland"; }
+    Mouse& mouse() override { return *m_mouse; }
+    PointerWatch& pointerWatch() override { return m_watch; }
+    int pointerNews() const override { return -1; }
+    WindowStacking& stacking() override { return m_stacking; }
+
+private:
+    std::unique_ptr<WaylandMouse> m_mouse;
+    bool m_xwayland;
+    BlindPointerWatch m_watch;
+    QtWindowStacking m_stacking;
+};
+
+} // namespace
+
+DisplaySessionKind waylandDisplaySession() {
+    return {
+        .name = QStringLiteral("wayland"),
+        .offered = [](const SessionEnvironment& e) { return !e.waylandDisplay.isEmpty(); },
+        .connect = [](QString* error) -> std::unique_ptr<DisplaySession> {
+            auto mouse = WaylandMouse::open(error);
+            if (!mouse)
+                return nullptr;
+            return std::make_unique<WaylandSession>(std::move(mouse),
+                                                    !qEnvironmentVariableIsEmpty("DISPLAY"));
+        },
+    };
+}
+
+} // namespace tivrel

@@ -1,0 +1,39 @@
+# The Wayland display session of wlroots compositors (sway and its kin): clicks through the
+# virtual pointer protocol, whose client code wayland-scanner writes from the protocol file.
+pkg_check_modules(WaylandClient REQUIRED IMPORTED_TARGET wayland-client)
+pkg_get_variable(TIVREL_WAYLAND_SCANNER wayland-scanner wayland_scanner)
+if(NOT TIVREL_WAYLAND_SCANNER)
+  message(FATAL_ERROR "wayland-scanner not found (libwayland-dev); or turn off TIVREL_WAYLAND.")
+endif()
+
+set(TIVREL_WAYLAND_PROTOCOL ${CMAKE_CURRENT_LIST_DIR}/wlr-virtual-pointer.xml)
+set(TIVREL_WAYLAND_GENERATED ${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols)
+add_custom_command(
+  OUTPUT ${TIVREL_WAYLAND_GENERATED}/wlr-virtual-pointer-client.h
+         ${TIVREL_WAYLAND_GENERATED}/wlr-virtual-pointer-protocol.c
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TIVREL_WAYLAND_GENERATED}
+  COMMAND ${TIVREL_WAYLAND_SCANNER} client-header ${TIVREL_WAYLAND_PROTOCOL}
+          ${TIVREL_WAYLAND_GENERATED}/wlr-virtual-pointer-client.h
+  COMMAND ${TIVREL_WAYLAND_SCANNER} private-code ${TIVREL_WAYLAND_PROTOCOL}
+          ${TIVREL_WAYLAND_GENERATED}/wlr-virtual-pointer-protocol.c
+  DEPENDS ${TIVREL_WAYLAND_PROTOCOL}
+  COMMENT "Generating the virtual pointer's Wayland client code"
+  VERBATIM)
+
+# The Wayland tests drive their own virtual pointer with the same code.
+add_library(tivrel_wayland_protocol STATIC
+  ${TIVREL_WAYLAND_GENERATED}/wlr-virtual-pointer-client.h
+  ${TIVREL_WAYLAND_GENERATED}/wlr-virtual-pointer-protocol.c
+)
+set_target_properties(tivrel_wayland_protocol PROPERTIES AUTOMOC OFF)
+target_include_directories(tivrel_wayland_protocol PUBLIC ${TIVREL_WAYLAND_GENERATED})
+target_link_libraries(tivrel_wayland_protocol PUBLIC PkgConfig::WaylandClient)
+
+target_sources(tivrel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/BlindPointerWatch.h
+  ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
+  ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
+)
+target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol)
+tivrel_display_session(waylandDisplaySession)

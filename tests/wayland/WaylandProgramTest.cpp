@@ -1,0 +1,53 @@
+// The real program on sway as a native Wayland window, driven from outside as the user drives
+// it: the amount typed into its box, ENTER with the pointer on a native window, and exactly
+// that many clicks there, ended by the run's message.
+#include "DialogLog.h"
+#include "ProgramDriver.h"
+#include "ProgramHome.h"
+#include "RecorderProcess.h"
+#include "WaylandTestSession.h"
+
+#include <gtest/gtest.h>
+
+namespace tivrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Left of the main window, which sway floats in the middle of the screen, on the recorder
+// that fills the rest.
+constexpr QPoint kTarget(160, 870);
+
+TEST(WaylandProgram, ClicksTheAmountTypedOnANativeWindowAndSaysSo) {
+    WaylandTestSession session;
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << qPrintable(error);
+    RecorderProcess target;
+    ASSERT_TRUE(target.start(session.sway(), &error)) << qPrintable(error);
+    ProgramHome home(QStringLiteral(TIVREL_PROGRAM_FILE));
+    ASSERT_TRUE(home.isValid()) << qPrintable(home.error());
+    ASSERT_TRUE(home.writeAcceptedSettings(true));
+    ProgramDriver driver(session, home);
+    ASSERT_TRUE(driver.start(&error)) << qPrintable(error);
+    const std::optional<QRect> main = driver.placeMainWindow(&error);
+    ASSERT_TRUE(main) << qPrintable(error);
+    ASSERT_FALSE(main->contains(kTarget));
+
+    constexpr int kAmount = 12;
+    ASSERT_TRUE(driver.setSpeed(25, &error)) << qPrintable(error);
+    ASSERT_TRUE(driver.setAmount(kAmount, &error)) << qPrintable(error);
+    ASSERT_TRUE(driver.pressEnter(kTarget, &error)) << qPrintable(error);
+    ASSERT_TRUE(driver.waitForDialogs(3, 60s))
+        << "the run did not end; the window received " << target.received()
+        << "; the program said: " << qPrintable(driver.standardError());
+    const DialogLine stop = home.dialogs().back();
+    EXPECT_TRUE(stop.text.startsWith(QStringLiteral("The required amount of clicks"))) << stop;
+    // The run's message comes once its last click has been handled, so all have arrived.
+    QStringList expected;
+    for (int i = 0; i < kAmount; ++i)
+        expected << QStringLiteral("press 1") << QStringLiteral("release 1");
+    EXPECT_EQ(target.received(), inOneLine(expected));
+}
+
+} // namespace
+} // namespace tivrel::test
