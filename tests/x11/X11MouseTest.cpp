@@ -3,7 +3,7 @@
 #include "RecorderWindow.h"
 
 #include "engine/MouseStuff.h"
-#include "platform/null/NullPlatform.h"
+#include "platform/BlindPointerWatch.h"
 #include "platform/x11/X11Mouse.h"
 
 #include <QFile>
@@ -79,7 +79,7 @@ protected:
     }
 
     std::unique_ptr<X11Mouse> mouse;
-    NullPointerWatch watch;
+    BlindPointerWatch watch;
     std::optional<MouseStuff> stuff; // over mouse, once it is open
     RecorderWindow recorder{kRecorderPlace};
     OutsideInput input;

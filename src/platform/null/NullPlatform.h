@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BlindPointerWatch.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -12,14 +13,6 @@ class NullMouse final : public Mouse {
 public:
     void press(MouseButton) override {}
     void release(MouseButton) override {}
-};
-
-// The pointer never moves.
-class NullPointerWatch final : public PointerWatch {
-public:
-    void begin() override {}
-    bool moved() override { return false; }
-    void end() override {}
 };
 
 // Shows nothing; every question is answered "No", every input box cancelled.
@@ -113,7 +106,7 @@ public:
 
 struct NullPlatform {
     NullMouse mouse;
-    NullPointerWatch pointerWatch;
+    BlindPointerWatch pointerWatch;
     NullDialogs dialogs;
     NullTimeOfDay timeOfDay;
     NullStacking stacking;

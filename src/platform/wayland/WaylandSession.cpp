@@ -1,6 +1,6 @@
+#include "platform/BlindPointerWatch.h"
 #include "platform/linux/DisplaySession.h"
 #include "platform/qt/QtWindowStacking.h"
-#include "platform/wayland/BlindPointerWatch.h"
 #include "platform/wayland/WaylandMouse.h"
 
 namespace tivrel {

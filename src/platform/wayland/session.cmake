@@ -30,7 +30,6 @@ target_include_directories(tivrel_wayland_protocol PUBLIC ${TIVREL_WAYLAND_GENER
 target_link_libraries(tivrel_wayland_protocol PUBLIC PkgConfig::WaylandClient)
 
 target_sources(tivrel_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/BlindPointerWatch.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp

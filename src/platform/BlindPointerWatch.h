@@ -4,8 +4,9 @@
 
 namespace tivrel {
 
-// Where no protocol tells a program where the pointer is outside its own windows (Wayland),
-// the watch sees nothing, and says so: a run there ends by ENTER or by its amount.
+// A watch that sees nothing, and says so: where no protocol tells a program where the pointer
+// is outside its own windows (wlroots compositors), and for tools that never run. A run then
+// ends by ENTER or by its amount.
 class BlindPointerWatch final : public PointerWatch {
 public:
     void begin() override {}
