@@ -3,6 +3,7 @@
 // timing is TickScheduleTest's, and its figures are the benchmark's.
 #include "SystemTimers.h"
 #include "platform/ThreadClickTimer.h"
+#include "support/PumpUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,15 +20,6 @@
 
 namespace tivrel::test {
 namespace {
-
-// Runs the UI thread's event loop until `done` or a generous deadline.
-template <typename Done> bool pumpUntil(Done done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 10'000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 struct EndCase {
     const char* name;

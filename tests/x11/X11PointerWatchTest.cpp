@@ -7,9 +7,7 @@
 #include "platform/linux/DeadlineClickTimer.h"
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11PointerWatch.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "support/PumpUntil.h"
 
 #include <xcb/xcb.h>
 
@@ -47,7 +45,9 @@ public:
     }
     bool seesEveryMotion() const override { return true; }
 
-    int pointerNews() const { return xcb_get_file_descriptor(m_mouse->connection()); }
+    int pointerNews() const {
+        return m_mouse ? xcb_get_file_descriptor(m_mouse->connection()) : -1;
+    }
     const QString& error() const { return m_error; }
 
 private:
@@ -59,62 +59,66 @@ private:
 
 TIVREL_POINTER_WATCH_CONTRACT(X11PointerWatchContract, X11WatchRig);
 
-template <typename Done> bool pumpUntil(Done done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 10'000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
+// The click thread on the watch's connection, its ticks as ClickRun::Timer1_Timer makes
+// them: a look, the click, a look at what the click's answer brought.
+class X11WatchedRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
+        rig.movePointer(600, 500);
+        rig.settle();
+    }
+    void TearDown() override {
+        timer.stop();
+        rig.watch().end();
+    }
+
+    void start(int intervalMs) {
+        ticks = 0;
+        clicks = 0;
+        ended = false;
+        rig.watch().begin();
+        timer.start(intervalMs,
+                    {.tick =
+                         [this] {
+                             ++ticks;
+                             if (rig.watch().moved())
+                                 return false;
+                             rig.mouse().click(MouseButton::Left);
+                             ++clicks;
+                             return !rig.watch().movedSoFar();
+                         },
+                     .look = [this] { return !rig.watch().moved(); }},
+                    [this] { ended = true; });
+    }
+    bool waitForTheEnd() {
+        return pumpUntil([this] { return ended; });
+    }
+
+    X11WatchRig rig;
+    DeadlineClickTimer timer{rig.pointerNews()};
+    std::atomic<int> ticks = 0;
+    std::atomic<int> clicks = 0;
+    bool ended = false;
+};
 
 // The click thread waits on its deadline and on the watch's connection together: a move
 // ends the run at once, however far off the next click is.
-TEST(X11PointerWatchThread, AMoveEndsTheRunBeforeItsNextTick) {
-    X11WatchRig rig;
-    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
-    rig.movePointer(600, 500);
-    rig.settle();
-    DeadlineClickTimer timer(rig.pointerNews());
-    std::atomic<int> ticks = 0;
-    bool ended = false;
-    rig.watch().begin();
-    timer.start(60'000,
-                {.tick = [&] { return ++ticks > 0; }, .look = [&] { return !rig.watch().moved(); }},
-                [&] { ended = true; });
+TEST_F(X11WatchedRun, AMoveEndsTheRunBeforeItsNextTick) {
+    start(60'000);
     std::this_thread::sleep_for(20ms);
     rig.movePointer(601, 500);
-    EXPECT_TRUE(pumpUntil([&] { return ended; })) << "the move never reached the click thread";
+    EXPECT_TRUE(waitForTheEnd()) << "the move never reached the click thread";
     EXPECT_EQ(ticks, 0);
-    timer.stop();
-    rig.watch().end();
 }
 
 // A move the server sends while the click thread waits for a click's answer is read with
 // that answer and announced by no later wake: the run still ends right after that click,
 // not at the next tick.
-TEST(X11PointerWatchThread, AMoveReadWithAClicksAnswerEndsTheRunAfterThatClick) {
-    X11WatchRig rig;
+TEST_F(X11WatchedRun, AMoveReadWithAClicksAnswerEndsTheRunAfterThatClick) {
     OutsideInput grabber;
-    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
     ASSERT_TRUE(grabber.isOpen());
-    rig.movePointer(600, 500);
-    rig.settle();
-    DeadlineClickTimer timer(rig.pointerNews());
-    std::atomic<int> ticks = 0;
-    bool ended = false;
-    rig.watch().begin();
-    // As ClickRun::Timer1_Timer: a look, the click, the look at what its answer brought.
-    timer.start(2'000,
-                {.tick =
-                     [&] {
-                         ++ticks;
-                         if (rig.watch().moved())
-                             return false;
-                         rig.mouse().click(MouseButton::Left);
-                         return !rig.watch().movedSoFar();
-                     },
-                 .look = [&] { return !rig.watch().moved(); }},
-                [&] { ended = true; });
+    start(2'000);
     // The server held from before the first tick: its click waits for the answer.
     grabber.holdServer(true);
     while (ticks == 0)
@@ -122,10 +126,8 @@ TEST(X11PointerWatchThread, AMoveReadWithAClicksAnswerEndsTheRunAfterThatClick) 
     std::this_thread::sleep_for(100ms);
     grabber.movePointer({601, 500});
     grabber.holdServer(false);
-    EXPECT_TRUE(pumpUntil([&] { return ended; })) << "the move was never seen";
+    EXPECT_TRUE(waitForTheEnd()) << "the move was never seen";
     EXPECT_EQ(ticks, 1) << "the move waited for the next tick";
-    timer.stop();
-    rig.watch().end();
 }
 
 constexpr QRect kTargetPlace(700, 80, 200, 150);
@@ -134,16 +136,13 @@ constexpr QRect kElsewherePlace(700, 500, 200, 150);
 // A 5 ms run, the pointer moved off the target at a random instant, thirty times. The server
 // may take at most the one click that was on its way when it moved the pointer; the click
 // thread sends none once the move has reached it.
-TEST(X11PointerWatchThread, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
-    X11WatchRig rig;
-    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
+TEST_F(X11WatchedRun, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
     RecorderWindow target(kTargetPlace);
     RecorderWindow elsewhere(kElsewherePlace);
     ASSERT_TRUE(target.isOpen()) << target.error();
     ASSERT_TRUE(elsewhere.isOpen()) << elsewhere.error();
     const QPoint onTarget = kTargetPlace.center();
     const QPoint offTarget = kElsewherePlace.center();
-    DeadlineClickTimer timer(rig.pointerNews());
     std::mt19937 random(7);
     int totalAfterMoves = 0;
     for (int round = 0; round < 30; ++round) {
@@ -152,25 +151,11 @@ TEST(X11PointerWatchThread, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
         rig.settle();
         target.forget();
         elsewhere.forget();
-        std::atomic<int> clicks = 0;
-        bool ended = false;
-        rig.watch().begin();
-        const auto still = [&] { return !rig.watch().moved(); };
-        timer.start(5,
-                    {.tick =
-                         [&] {
-                             if (!still())
-                                 return false;
-                             rig.mouse().click(MouseButton::Left);
-                             ++clicks;
-                             return true;
-                         },
-                     .look = still},
-                    [&] { ended = true; });
+        start(5);
         std::this_thread::sleep_for(
             std::chrono::microseconds(std::uniform_int_distribution<int>(5'000, 15'000)(random)));
         rig.movePointer(offTarget.x(), offTarget.y());
-        ASSERT_TRUE(pumpUntil([&] { return ended; })) << "the move did not stop the run";
+        ASSERT_TRUE(waitForTheEnd()) << "the move did not stop the run";
         timer.stop();
         rig.watch().end();
         // Every click of the run was taken before its tick ended: a round trip on each
