@@ -1,16 +1,14 @@
 // A minimize of the main window by the window manager, which openbox grants although the
 // window has no minimize button: with a tray it is "Hide", without one it is undone. Openbox
-// also minimizes the main window with a window it owns (Help, a message box): that minimize
-// is undone too.
+// also minimizes the main window with a modal window it owns (Help, a message box): that
+// minimize is undone too.
 #include "shell/ShellFixture.h"
-
-#include <QMessageBox>
 
 namespace tivrel::test {
 namespace {
 
 // What is open over the main window when the minimize reaches it.
-enum class Over { Nothing, Help, MessageBox };
+enum class Over { Nothing, Help };
 
 struct MinimizeCase {
     const char* name;
@@ -58,13 +56,6 @@ TEST_P(MinimizeToTrayTest, HidesToTheTrayOrComesBack) {
         onInformation = [&](Form2& f) { minimizeUnder(f); };
         item("Helpmnu")->trigger();
         break;
-    case Over::MessageBox: {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Exiting ..."),
-                        QStringLiteral("Are you sure you want to close the program ?"),
-                        QMessageBox::Yes | QMessageBox::No, &form);
-        minimizeUnder(box);
-        break;
-    }
     }
 
     EXPECT_FALSE(after.minimized) << "a later show would bring the window back as an icon";
@@ -85,8 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
     Shell, MinimizeToTrayTest,
     ::testing::Values(MinimizeCase{"WithTray", true, Over::Nothing, true, {"off:Form1"}},
                       MinimizeCase{"WithoutTray", false, Over::Nothing, false, {}},
-                      MinimizeCase{"UnderHelp", true, Over::Help, false, {}},
-                      MinimizeCase{"UnderMessageBox", true, Over::MessageBox, false, {}}),
+                      MinimizeCase{"UnderHelp", true, Over::Help, false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -149,40 +149,6 @@ TEST_F(WaylandMouseOnSway, ClicksAfterTheCompositorIsGoneReturnAtOnceAndAreLogge
     EXPECT_EQ(g_lossLines, 1);
 }
 
-// The window's plugin follows XWayland: an X11 window keeps its place on top and the tray.
-struct PlatformCase {
-    const char* name;
-    const char* display; // DISPLAY, "" for none
-    const char* qtPlatform;
-};
-
-const PlatformCase kPlatforms[] = {
-    {"XWaylandKeepsTheWindowOnX11", ":5", "xcb"},
-    {"OnlyWaylandGivesANativeWindow", "", "wayland"},
-};
-
-class WaylandSessionPlatform : public ::testing::TestWithParam<PlatformCase> {};
-
-TEST_P(WaylandSessionPlatform, ConnectsOnSwayWithABlindWatchAndThePluginForTheDisplay) {
-    SwaySession sway;
-    QString error;
-    ASSERT_TRUE(sway.start(&error)) << qPrintable(error);
-    qputenv("WAYLAND_DISPLAY", QFile::encodeName(sway.socket()));
-    const QByteArray oldDisplay = qgetenv("DISPLAY");
-    qputenv("DISPLAY", GetParam().display);
-    auto session = waylandDisplaySession().connect(&error);
-    qputenv("DISPLAY", oldDisplay);
-    ASSERT_TRUE(session) << qPrintable(error);
-    EXPECT_EQ(session->qtPlatform(), QByteArray(GetParam().qtPlatform));
-    // A watch that claimed to see moves would let a run start that nothing but ENTER ends.
-    EXPECT_FALSE(session->pointerWatch().seesMoves());
-}
-
-INSTANTIATE_TEST_SUITE_P(WaylandSession, WaylandSessionPlatform, ::testing::ValuesIn(kPlatforms),
-                         [](const ::testing::TestParamInfo<PlatformCase>& info) {
-                             return std::string(info.param.name);
-                         });
-
 // GNOME and KDE offer no virtual pointer: the session refuses, saying what the desktop lacks
 // and that the clicks go through XWayland there, so the choice falls back to the X11 one.
 struct LackingCase {
@@ -194,7 +160,6 @@ struct LackingCase {
 
 const LackingCase kLacking[] = {
     {"NoVirtualPointer", true, false, "offers programs no virtual pointer"},
-    {"NoSeat", false, true, "offers programs no seat"},
 };
 
 class WaylandSessionRefuses : public ::testing::TestWithParam<LackingCase> {};
@@ -217,16 +182,6 @@ INSTANTIATE_TEST_SUITE_P(WaylandSession, WaylandSessionRefuses, ::testing::Value
                          [](const ::testing::TestParamInfo<LackingCase>& info) {
                              return std::string(info.param.name);
                          });
-
-TEST(WaylandMouseOpen, FailsWithAMessageNamingAnUnreachableDisplay) {
-    const QByteArray old = qgetenv("WAYLAND_DISPLAY");
-    qputenv("WAYLAND_DISPLAY", "/nonexistent/wayland-9");
-    QString error;
-    EXPECT_EQ(WaylandMouse::open(&error), nullptr);
-    EXPECT_TRUE(error.contains(QLatin1String("\"/nonexistent/wayland-9\""))) << qPrintable(error);
-    EXPECT_EQ(WaylandMouse::open(nullptr), nullptr);
-    qputenv("WAYLAND_DISPLAY", old);
-}
 
 } // namespace
 } // namespace tivrel::test

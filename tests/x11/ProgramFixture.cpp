@@ -111,6 +111,15 @@ bool ProgramTest::waitForDialogs(std::size_t count, std::chrono::milliseconds ti
     return waitUntil([&] { return home.dialogs().size() >= count; }, timeout, 100ms);
 }
 
+bool ProgramTest::waitUntilOnTop(unsigned long window, QString* state) {
+    return waitUntil(
+        [&] {
+            *state = desktop.xprop(window, QStringLiteral("_NET_WM_STATE"));
+            return state->contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
+        },
+        20s, 100ms);
+}
+
 bool ProgramTest::answerBox(ChildProcess& program, const QString& title, const QString& key) {
     return driverOf(program).answerBox(title, key, &lastFailure);
 }

@@ -54,6 +54,9 @@ protected:
     }
     // Waits until the dialog log holds `count` lines; they are in home.dialogs().
     bool waitForDialogs(std::size_t count, std::chrono::milliseconds timeout = kAppearTimeout);
+    // Waits until the window manager has put the window in the topmost band; the window's
+    // _NET_WM_STATE as last read goes into `state`.
+    bool waitUntilOnTop(unsigned long window, QString* state);
 
     // Answers the box titled `title` with `key` at the keyboard: activates it, types the key,
     // and waits until it has gone. False, with the reason in lastFailure, when it never

@@ -37,13 +37,7 @@ TEST_F(ProgramTest, MinimizedMainWindowHidesToTheTrayAndShowBringsItBackOnTop) {
     const std::optional<WindowInfo> back = waitForWindow(*program, shownMain);
     ASSERT_TRUE(back) << "Show did not bring the window back";
     QString state;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            state = desktop.xprop(back->id, QStringLiteral("_NET_WM_STATE"));
-            return state.contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-        },
-        20s, 100ms))
-        << "xprop: " << qPrintable(state);
+    EXPECT_TRUE(waitUntilOnTop(back->id, &state)) << "xprop: " << qPrintable(state);
     EXPECT_FALSE(iconic(desktop, back->id));
     EXPECT_TRUE(home.dialogs().empty());
 }
@@ -99,13 +93,7 @@ TEST_P(OwnedWindowMinimizeTest, LeavesTheMainWindowShownAndOnTop) {
     }
     EXPECT_FALSE(windowsOf(*program, sameMain).empty()) << "the main window was hidden";
     QString state;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            state = desktop.xprop(main->id, QStringLiteral("_NET_WM_STATE"));
-            return state.contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-        },
-        20s, 100ms))
-        << "xprop: " << qPrintable(state);
+    EXPECT_TRUE(waitUntilOnTop(main->id, &state)) << "xprop: " << qPrintable(state);
 }
 
 INSTANTIATE_TEST_SUITE_P(

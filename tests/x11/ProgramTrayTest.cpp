@@ -93,13 +93,7 @@ TEST_F(ProgramTray, ShowBringsTheWindowBackAboveTheOthers) {
     ASSERT_TRUE(main) << "Show did not bring the window back";
     QString state;
     // The window manager sets the state once it has handled the program's request.
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            state = desktop.xprop(main->id, QStringLiteral("_NET_WM_STATE"));
-            return state.contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-        },
-        20s, 100ms))
-        << "xprop: " << qPrintable(state);
+    EXPECT_TRUE(waitUntilOnTop(main->id, &state)) << "xprop: " << qPrintable(state);
 
     // With the window shown the menu has no "Show" and no separator under it.
     const std::optional<WindowInfo> again = openTrayMenu(*program, 1);

@@ -82,7 +82,6 @@ const ChoiceCase kChoices[] = {
      "wayland",
      {"x11", "wayland"},
      "wayland"},
-    {"RemoteX11FromATextConsole", {"x11"}, {"", "localhost:10.0", "tty"}, "x11", {"x11"}, "x11"},
     {"EveryKindRefusesTheBestOnesReasonIsTold",
      {"x11", "wayland"},
      {"wayland-0", ":0", "wayland"},
