@@ -1,5 +1,6 @@
-# The Wayland display session of wlroots compositors (sway and its kin): clicks through the
-# virtual pointer protocol, whose client code wayland-scanner writes from the protocol file.
+# The Wayland display session: clicks through the desktop portal's remote desktop (GNOME, KDE
+# and others), or through the virtual pointer protocol of wlroots compositors (sway and its
+# kin), whose client code wayland-scanner writes from the protocol file.
 pkg_check_modules(WaylandClient REQUIRED IMPORTED_TARGET wayland-client)
 pkg_get_variable(TIVREL_WAYLAND_SCANNER wayland-scanner wayland_scanner)
 if(NOT TIVREL_WAYLAND_SCANNER)
@@ -33,6 +34,16 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
 )
-target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol)
+# The portal's remote desktop through QtDBus once Qt runs; before, libdbus asks what it offers.
+find_package(Qt6 REQUIRED COMPONENTS DBus)
+target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol Qt6::DBus PkgConfig::DBus)
 tivrel_display_session(waylandDisplaySession)
