@@ -87,12 +87,17 @@ bool ClickRun::askForClicks() {
 }
 
 void ClickRun::start() {
-    if (!startable(m_window.choices()))
+    RunChoices choices = m_window.choices();
+    if (!startable(choices))
         return;
-    if (m_mouse.MustAsk() && (!askForClicks() || !startable(m_window.choices())))
-        return;
-    // Read again: the user may have changed a choice while the system's dialog was open.
-    const RunChoices choices = m_window.choices();
+    if (m_mouse.MustAsk()) {
+        if (!askForClicks())
+            return;
+        // Read again: the user may have changed a choice while the system's dialog was open.
+        choices = m_window.choices();
+        if (!startable(choices))
+            return;
+    }
     ButtonText = buttonName(choices.buttonCode);
     ElapsedSeconds = 0;
     ElapsedMinutes = 0;
