@@ -27,6 +27,7 @@ constexpr uint kPersistUntilRevoked = 2;
 constexpr uint kAnswerCancelled = 1;
 // A press or release answered later than this: the desktop is not taking input any more.
 constexpr int kInputCallTimeoutMs = 2000;
+constexpr int kCloseTimeoutMs = 1000;
 
 const QString kFailed = QStringLiteral(
     "The desktop's remote desktop service (xdg-desktop-portal) did not answer as expected, "
@@ -194,9 +195,9 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
         return close(), Outcome::Failed;
     if (started->code != 0)
         return refused(started->code);
-    // GNOME's dialog grants a screen share without the pointer unless the user switched on
-    // the remote interaction.
-    if (!(started->results.value(QStringLiteral("devices")).toUInt() & kPointerDevice)) {
+    // GNOME's dialog grants a screen share without any device unless the user switched on
+    // the remote interaction. KDE's grants the pointer but reports the keyboard's bit alone.
+    if (started->results.value(QStringLiteral("devices")).toUInt() == 0) {
         close();
         *error = QStringLiteral("Tivrel was not allowed to control the pointer. Press ENTER "
                                 "and, when the system asks, allow remote interaction.");
@@ -263,9 +264,11 @@ void RemoteDesktopPortal::close() {
         return;
     m_bus.disconnect(kService, m_session, kSession, QStringLiteral("Closed"), this,
                      SLOT(onClosed()));
+    // Waits for the answer: a refused run is over only once the desktop has ended its session.
     if (m_open)
-        m_bus.send(
-            QDBusMessage::createMethodCall(kService, m_session, kSession, QStringLiteral("Close")));
+        m_bus.call(
+            QDBusMessage::createMethodCall(kService, m_session, kSession, QStringLiteral("Close")),
+            QDBus::Block, kCloseTimeoutMs);
     m_open = false;
     m_session.clear();
     m_streamNode = 0;
