@@ -22,6 +22,8 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-u
                desktop-file-utils appstream lintian dpkg-dev file
                dbus-daemon polkitd rtkit
                sway qt6-wayland wtype
+               kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde pipewire qtwayland5
+               plasma-wayland-protocols
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

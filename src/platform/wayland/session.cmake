@@ -47,3 +47,11 @@ target_sources(tivrel_core PRIVATE
 find_package(Qt6 REQUIRED COMPONENTS DBus)
 target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol Qt6::DBus PkgConfig::DBus)
 tivrel_display_session(waylandDisplaySession)
+
+# On KWin the pointer watch is a KWin script that reports over D-Bus.
+find_package(Qt6 REQUIRED COMPONENTS DBus)
+target_sources(tivrel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.h
+)
+target_link_libraries(tivrel_core PUBLIC Qt6::DBus)
