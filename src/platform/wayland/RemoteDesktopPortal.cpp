@@ -195,9 +195,9 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
         return close(), Outcome::Failed;
     if (started->code != 0)
         return refused(started->code);
-    // GNOME's dialog grants a screen share without any device unless the user switched on
-    // the remote interaction. KDE's grants the pointer but reports the keyboard's bit alone.
-    if (started->results.value(QStringLiteral("devices")).toUInt() == 0) {
+    // GNOME's dialog grants a screen share without the pointer unless the user switched on
+    // the remote interaction.
+    if (!(started->results.value(QStringLiteral("devices")).toUInt() & kPointerDevice)) {
         close();
         *error = QStringLiteral("Tivrel was not allowed to control the pointer. Press ENTER "
                                 "and, when the system asks, allow remote interaction.");

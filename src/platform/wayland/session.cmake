@@ -34,6 +34,8 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.cpp
@@ -43,15 +45,9 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
 )
-# The portal's remote desktop through QtDBus once Qt runs; before, libdbus asks what it offers.
+# The portal's remote desktop and KWin's scripting through QtDBus once Qt runs; before, libdbus
+# asks what the portal offers. The tests reach both on buses of their own.
 find_package(Qt6 REQUIRED COMPONENTS DBus)
-target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol Qt6::DBus PkgConfig::DBus)
-tivrel_display_session(waylandDisplaySession)
-
-# On KWin the pointer watch is a KWin script that reports over D-Bus.
-find_package(Qt6 REQUIRED COMPONENTS DBus)
-target_sources(tivrel_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.h
-)
+target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol PkgConfig::DBus)
 target_link_libraries(tivrel_core PUBLIC Qt6::DBus)
+tivrel_display_session(waylandDisplaySession)
