@@ -3,6 +3,7 @@
 #include "platform/BlindPointerWatch.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtWindowStacking.h"
+#include "platform/wayland/KWinScriptPointerWatch.h"
 #include "platform/wayland/PortalMouse.h"
 
 #include <QPointer>
@@ -40,9 +41,18 @@ public:
                   }) {}
 
     QByteArray qtPlatform() const override { return m_xwayland ? "xcb" : "wayland"; }
+    // The portal shows no program the pointer; KWin's scripts can.
+    void toolkitStarted() override {
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (KWinScriptPointerWatch::available(bus)) {
+            auto watch = std::make_unique<KWinScriptPointerWatch>(bus);
+            m_news = watch->news();
+            m_watch = std::move(watch);
+        }
+    }
     Mouse& mouse() override { return m_mouse; }
-    PointerWatch& pointerWatch() override { return m_watch; }
-    int pointerNews() const override { return -1; }
+    PointerWatch& pointerWatch() override { return *m_watch; }
+    int pointerNews() const override { return m_news; }
     WindowStacking& stacking() override { return m_stacking; }
     void keepGrantsIn(SettingsStore& settings) override { m_settings = &settings; }
     void setDialogOwner(QWidget* owner) override { m_owner = owner; }
@@ -77,7 +87,8 @@ private:
 
     bool m_xwayland;
     PortalMouse m_mouse;
-    BlindPointerWatch m_watch;
+    std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
+    int m_news = -1;
     QtWindowStacking m_stacking;
     SettingsStore* m_settings = nullptr;
     QPointer<QWidget> m_owner;
