@@ -20,11 +20,14 @@ for path in ./usr/lib/tivrel/tivrel ./usr/lib/tivrel/EULA.txt \
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libxcb-xtest0 libxcb-xinput0 libx11-6 libdbus-1-3 libwayland-client0; do
+for lib in libqt6widgets6 libqt6dbus6 libxcb-xtest0 libxcb-xinput0 libx11-6 libdbus-1-3 libwayland-client0; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 recommends=$(dpkg-deb -f "$deb" Recommends)
-grep -q qt6-wayland <<<"$recommends" || fail "Recommends lacks qt6-wayland: $recommends"
+for package in qt6-wayland xdg-desktop-portal; do
+    grep -q "$package" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
+done
+if grep -q xdg-desktop-portal <<<"$depends"; then fail "Depends requires the portal: $depends"; fi
 dpkg-deb -I "$deb" postrm >/dev/null || fail "no postrm script"
 if command -v lintian >/dev/null; then
     findings=$(lintian --tag-display-limit 0 "$deb" 2>/dev/null | grep -E '^[EW]:' || true)
