@@ -16,12 +16,14 @@ install_packages() {
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libx11-dev libxtst-dev
                 libxcb1-dev libxcb-xkb-dev libxcb-xtest0-dev libxcb-xinput-dev libdbus-1-dev
-                libwayland-dev
+                libwayland-dev libpipewire-0.3-dev
                 fonts-dejavu-core)
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-utils wmctrl
                desktop-file-utils appstream lintian dpkg-dev file
                dbus-daemon polkitd rtkit
                sway qt6-wayland wtype
+               mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome
+               at-spi2-core python3-pyatspi
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

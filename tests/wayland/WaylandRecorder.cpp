@@ -1,7 +1,7 @@
-// A native Wayland window, which sway tiles over the whole output, that prints each button press
-// and release it receives, with the button, one line each: "press 1", "release 4" (Qt's button
-// values). "shown" comes first, once the window has been drawn over the whole output; "entered"
-// each time the pointer comes onto it.
+// A native Wayland window, full screen, that prints each button press and release it receives,
+// with the button, one line each: "press 1", "release 4" (Qt's button values). "shown" comes
+// first, once the window has been drawn over the whole output; "entered" each time the pointer
+// comes onto it, and "at x y" where the pointer goes on it.
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -21,13 +21,19 @@ protected:
             say("shown");
         }
     }
+    // Not the place of the entry: Qt 6.4 on mutter reports a stale one there.
     void enterEvent(QEnterEvent*) override { say("entered"); }
+    void mouseMoveEvent(QMouseEvent* event) override { sayPlace(event->position().toPoint()); }
     // A second press soon after the first arrives as a double click; Qt's default handler
     // passes it on here as a press.
     void mousePressEvent(QMouseEvent* event) override { say("press", event->button()); }
     void mouseReleaseEvent(QMouseEvent* event) override { say("release", event->button()); }
 
 private:
+    static void sayPlace(QPoint at) {
+        std::printf("at %d %d\n", at.x(), at.y());
+        std::fflush(stdout);
+    }
     static void say(const char* what, int button = -1) {
         if (button < 0)
             std::printf("%s\n", what);
@@ -43,6 +49,7 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Recorder recorder;
-    recorder.show();
+    recorder.setMouseTracking(true);
+    recorder.showFullScreen();
     return app.exec();
 }
