@@ -156,7 +156,8 @@ bool MutterSession::start(QString* error) {
         },
         10s, 5ms);
     if (!busUp || !bus().isConnected()) {
-        *error = QStringLiteral("the session bus did not start: ") + logTail(QStringLiteral("dbus"));
+        *error =
+            QStringLiteral("the session bus did not start: ") + logTail(QStringLiteral("dbus"));
         return false;
     }
 
@@ -166,8 +167,7 @@ bool MutterSession::start(QString* error) {
     m_socket = runtime + QStringLiteral("/wayland-0");
     if (!startChild(m_accessibility, {QStringLiteral("/usr/libexec/at-spi-bus-launcher")},
                     QStringLiteral("at-spi"), error) ||
-        !startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"),
-                    error) ||
+        !startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"), error) ||
         !startChild(m_wireplumber, {QStringLiteral("wireplumber")}, QStringLiteral("wireplumber"),
                     error) ||
         // No XWayland: the clicks under test must reach a native Wayland window, and mutter

@@ -17,7 +17,8 @@ bool RecorderProcess::start(const SwaySession& sway, QString* error) {
     return start(sway.socket(), sway.scratch(), error);
 }
 
-bool RecorderProcess::start(const QString& socket, const QString& folder, QString* error) {
+bool RecorderProcess::start(const QString& socket, const QString& folder, QString* error,
+                            const QStringList& arguments) {
     const QStringList environment{
         QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
         QStringLiteral("HOME=") + folder,
@@ -26,8 +27,8 @@ bool RecorderProcess::start(const QString& socket, const QString& folder, QStrin
         QStringLiteral("WAYLAND_DISPLAY=") + socket,
     };
     m_output = folder + QStringLiteral("/recorder.out");
-    if (!m_process.start({QStringLiteral(TIVREL_WAYLAND_RECORDER)}, environment, m_output,
-                         folder + QStringLiteral("/recorder.err"), error))
+    if (!m_process.start(QStringList{QStringLiteral(TIVREL_WAYLAND_RECORDER)} + arguments,
+                         environment, m_output, folder + QStringLiteral("/recorder.err"), error))
         return false;
     if (waitUntil([this] { return lines().contains(QStringLiteral("shown")); }, 20s))
         return true;

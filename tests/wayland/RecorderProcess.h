@@ -17,8 +17,10 @@ class SwaySession;
 class RecorderProcess {
 public:
     // Returns once the window is drawn over the whole output of the compositor at `socket`;
-    // its files go to `folder`.
-    bool start(const QString& socket, const QString& folder, QString* error);
+    // its files go to `folder`. `arguments` for the recorder: "--fullscreen" where the
+    // compositor does not tile, "--busy" for a window that draws anew every frame.
+    bool start(const QString& socket, const QString& folder, QString* error,
+               const QStringList& arguments = {});
     bool start(const SwaySession& sway, QString* error);
     // Returns once the pointer has come onto the window.
     bool waitForPointer();
