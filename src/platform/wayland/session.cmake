@@ -1,6 +1,8 @@
 # The Wayland display session of wlroots compositors (sway and its kin): clicks through the
 # virtual pointer protocol, whose client code wayland-scanner writes from the protocol file.
 pkg_check_modules(WaylandClient REQUIRED IMPORTED_TARGET wayland-client)
+# GNOME's pointer watch reads the cursor from a screen cast stream.
+pkg_check_modules(PipeWire REQUIRED IMPORTED_TARGET libpipewire-0.3)
 pkg_get_variable(TIVREL_WAYLAND_SCANNER wayland-scanner wayland_scanner)
 if(NOT TIVREL_WAYLAND_SCANNER)
   message(FATAL_ERROR "wayland-scanner not found (libwayland-dev); or turn off TIVREL_WAYLAND.")
@@ -32,7 +34,9 @@ target_link_libraries(tivrel_wayland_protocol PUBLIC PkgConfig::WaylandClient)
 target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
 )
-target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol)
+target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol PkgConfig::PipeWire)
 tivrel_display_session(waylandDisplaySession)
