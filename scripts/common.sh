@@ -22,8 +22,9 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-u
                desktop-file-utils appstream lintian dpkg-dev file
                dbus-daemon polkitd rtkit
                sway qt6-wayland wtype
-               mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome
-               at-spi2-core python3-pyatspi
+               kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde pipewire qtwayland5
+               plasma-wayland-protocols
+               mutter wireplumber xdg-desktop-portal-gnome at-spi2-core python3-pyatspi
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

@@ -32,6 +32,8 @@ const QString& ClickRun::reasonText(StopReason reason) {
         return kEnterPressed;
     case StopReason::MouseMoved:
         return kMouseMoved;
+    case StopReason::InputLost:
+        return kInputLost;
     case StopReason::AmountReached:
         break;
     }
@@ -43,6 +45,9 @@ ClickRun::ClickRun(RunWindow& window, Mouse& mouse, PointerWatch& watch, Dialogs
     : m_window(window), m_mouse(mouse, watch), m_dialogs(dialogs), m_timeOfDay(timeOfDay) {}
 
 void ClickRun::Command1_Click() {
+    // ENTER again while the system's dialog is open waits for its answer.
+    if (m_asking)
+        return;
     if (m_window.startCaption() == kStartCaption)
         start();
     else if (m_running)
@@ -51,18 +56,47 @@ void ClickRun::Command1_Click() {
     // message closes.
 }
 
-void ClickRun::start() {
-    const RunChoices choices = m_window.choices();
+bool ClickRun::startable(const RunChoices& choices) {
     if (!choices.fast && choices.slowPeriodSeconds() == 0) {
         m_dialogs.messageBox(QStringLiteral("You must increment the time."), MessageButtons::Ok,
                              MessageIcon::Critical, QStringLiteral("Error"));
-        return;
+        return false;
     }
     // A run nothing could stop but ENTER would click on wherever the user goes meanwhile.
-    if (!m_mouse.SeesMoves() && !choices.amountOn) {
+    // Whether the pointer can be seen is known once the desktop has granted the clicks.
+    if (!m_mouse.MustAsk() && !m_mouse.SeesMoves() && !choices.amountOn) {
         m_dialogs.messageBox(kNeedsAmount, MessageButtons::Ok, MessageIcon::Critical,
                              QStringLiteral("Error"));
+        return false;
+    }
+    return true;
+}
+
+bool ClickRun::askForClicks() {
+    m_asking = true;
+    const QString notice = m_mouse.AskNotice();
+    if (!notice.isEmpty())
+        m_dialogs.message(notice, MessageButtons::Ok, MessageIcon::Information);
+    QString refusal;
+    const bool granted = m_mouse.Ask(&refusal);
+    m_asking = false;
+    if (!granted)
+        m_dialogs.messageBox(refusal, MessageButtons::Ok, MessageIcon::Critical,
+                             QStringLiteral("Error"));
+    return granted;
+}
+
+void ClickRun::start() {
+    RunChoices choices = m_window.choices();
+    if (!startable(choices))
         return;
+    if (m_mouse.MustAsk()) {
+        if (!askForClicks())
+            return;
+        // Read again: the user may have changed a choice while the system's dialog was open.
+        choices = m_window.choices();
+        if (!startable(choices))
+            return;
     }
     ButtonText = buttonName(choices.buttonCode);
     ElapsedSeconds = 0;
@@ -170,14 +204,21 @@ bool ClickRun::clickIfPointerStill() {
         stop(StopReason::MouseMoved);
         return false;
     }
-    click();
+    if (!click()) {
+        stop(StopReason::InputLost);
+        return false;
+    }
     showCount();
     return true;
 }
 
-void ClickRun::click() {
+bool ClickRun::click() {
     m_mouse.ClickButton(m_buttonCode);
+    // A click into a session the desktop has ended reaches nothing and is not counted.
+    if (m_mouse.InputLost())
+        return false;
     ++m_count;
+    return true;
 }
 
 void ClickRun::showCount() {
@@ -199,7 +240,8 @@ bool ClickRun::Timer1_Timer() {
     // No click lands wherever the pointer has gone since the run began.
     if (m_mouse.PointerMoved())
         return endOnClickThread(StopReason::MouseMoved);
-    click();
+    if (!click())
+        return endOnClickThread(StopReason::InputLost);
     if (amountReached())
         return endOnClickThread(StopReason::AmountReached);
     // The click's answer may have brought a move along: the run ends now, not at the next

@@ -23,7 +23,7 @@ class ClickRun {
 public:
     // Why a run stopped. A new reason is a value here, its text in reasonText() and whether
     // the user asked for it (stop()).
-    enum class StopReason { EnterPressed, MouseMoved, AmountReached };
+    enum class StopReason { EnterPressed, MouseMoved, AmountReached, InputLost };
 
     static inline const QString kStartCaption = QStringLiteral("&Press ENTER to Start");
     static inline const QString kStopCaption = QStringLiteral("&Move MOUSE to Stop");
@@ -31,6 +31,8 @@ public:
     static inline const QString kMouseMoved = QStringLiteral("The mouse was moved.");
     static inline const QString kAmountReached =
         QStringLiteral("The required amount of clicks has been reached.");
+    static inline const QString kInputLost =
+        QStringLiteral("The desktop ended Tivrel's permission to click.");
     static const QString& reasonText(StopReason reason);
     static inline const QString kNeedsAmount =
         QStringLiteral("This desktop does not let Tivrel see the mouse, so moving it could not "
@@ -72,6 +74,10 @@ public:
 
 private:
     void start();
+    // Whether a run with these choices may start; says why not.
+    bool startable(const RunChoices& choices);
+    // The desktop's leave to click, asked at the first run where it asks the user.
+    bool askForClicks();
     void stop(StopReason reason);
     void take(const RunChoices& choices);
     // The click thread's own stop: recorded for the UI thread, which reports it.
@@ -80,7 +86,8 @@ private:
     void showStopMessage(StopReason reason);
     bool timerOn(RunTimer which);
     bool amountReached() const;
-    void click();
+    // False, and nothing counted, where the desktop no longer takes the clicks.
+    bool click();
     void showCount();
     // Clicks only while the pointer is where the run started; stops the run otherwise.
     bool clickIfPointerStill();
@@ -90,6 +97,7 @@ private:
     Dialogs& m_dialogs;
     TimeOfDay& m_timeOfDay;
     bool m_running = false;
+    bool m_asking = false;    // the system's dialog is open
     bool m_watchLooks = true; // the mouse watch looks at the pointer, not only the clicks
     qint64 m_slowPeriod = 0;  // seconds
     // Shared with the click thread: written before it starts, or atomic.

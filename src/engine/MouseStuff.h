@@ -32,6 +32,14 @@ public:
     void StopWatching() { m_watch.end(); }
     bool SeesMoves() const { return m_watch.seesMoves(); }
 
+    // Where the desktop asks the user before a program may click: whether a run must ask
+    // first, what to tell the user before the system's dialog comes, and the asking.
+    bool MustAsk() const { return m_mouse.mustAsk(); }
+    QString AskNotice() { return m_mouse.askNotice(); }
+    bool Ask(QString* refusal) { return m_mouse.ask(refusal); }
+    // The desktop took back its leave: clicks reach nothing.
+    bool InputLost() const { return m_mouse.lost(); }
+
 private:
     Mouse& m_mouse;
     PointerWatch& m_watch;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace tivrel {
 
 enum class MouseButton { Left, Right, Middle };
@@ -18,6 +20,21 @@ public:
         press(button);
         release(button);
     }
+
+    // Where the desktop asks the user before a program may click (a Wayland desktop's remote
+    // desktop service), whether the next run must ask first.
+    virtual bool mustAsk() const { return false; }
+    // What the system is about to ask, in plain words, for the user to read before its
+    // dialog comes; empty once it has been said.
+    virtual QString askNotice() { return {}; }
+    // Asks through the system's own dialog and waits for the answer, the windows' events
+    // going on meanwhile: false and why not when the user refused or the service failed.
+    virtual bool ask(QString* refusal) {
+        (void)refusal;
+        return true;
+    }
+    // The desktop took its leave back during a run: clicks reach nothing from then on.
+    virtual bool lost() const { return false; }
 };
 
 } // namespace tivrel

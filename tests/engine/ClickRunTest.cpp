@@ -118,6 +118,62 @@ TEST_P(RefusedStartTest, ShowsWhyAndLeavesTheWindowAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Starts, RefusedStartTest, ::testing::ValuesIn(kRefusedStarts),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Where the desktop asks the user before a program may click, the first run asks: told
+// first what is coming, and started only once allowed.
+struct AskingCase {
+    const char* name;
+    bool allowed;
+    bool seesMovesOnceAllowed;
+    bool enterWhileAsking;
+    std::vector<QString> messages; // in order, after the notice
+    bool runs;
+};
+
+const AskingCase kAskings[] = {
+    {"Allowed", true, true, false, {}, true},
+    {"Refused", false, true, false, {QStringLiteral("refused")}, false},
+    {"EnterAgainWhileTheDialogIsOpen", true, true, true, {}, true},
+    {"AllowedWhereNoMoveCanBeSeen", true, false, false, {ClickRun::kNeedsAmount}, false},
+};
+
+class AskingTest : public ClickRunTest, public ::testing::WithParamInterface<AskingCase> {};
+
+TEST_P(AskingTest, AsksOnceAndStartsOnlyWhenAllowed) {
+    const AskingCase& c = GetParam();
+    fakes.mouse.asksFirst = true;
+    fakes.mouse.notice = QStringLiteral("The system will ask.");
+    fakes.mouse.answer = [&](QString* refusal) {
+        EXPECT_EQ(fakes.dialogs.messages.size(), 1u) << "the notice comes before the dialog";
+        if (c.enterWhileAsking)
+            press();
+        fakes.pointerWatch.sees = c.seesMovesOnceAllowed;
+        *refusal = QStringLiteral("refused");
+        return c.allowed;
+    };
+    press();
+
+    EXPECT_EQ(fakes.mouse.asks, 1);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1 + c.messages.size());
+    EXPECT_EQ(fakes.dialogs.messages[0].prompt, "The system will ask.");
+    EXPECT_EQ(fakes.dialogs.messages[0].icon, MessageIcon::Information);
+    for (size_t i = 0; i < c.messages.size(); ++i)
+        EXPECT_EQ(fakes.dialogs.messages[1 + i].prompt, c.messages[i]);
+    EXPECT_EQ(window.caption, c.runs ? kStop : kStart);
+    EXPECT_EQ(fakes.pointerWatch.watching, c.runs);
+    fastTicks(2);
+    EXPECT_EQ(clicks(), c.runs ? 2 : 0);
+    if (!c.runs)
+        return;
+    press();
+    fakes.dialogs.messages.clear();
+    press();
+    EXPECT_EQ(fakes.mouse.asks, 1) << "the next run asks no more";
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Askings, AskingTest, ::testing::ValuesIn(kAskings),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ClickRunTest, FastStartIgnoresZeroSlowTime) {
     chooseSlow(0, 0, 0);
     window.delayOption = 1;
@@ -171,6 +227,7 @@ struct WatcherStopCase {
     int ticksBeforeMove; // -1: never move
     QString reason;
     int expectedClicks;
+    int ticksBeforeLoss = -1; // the desktop ends the session that takes the clicks
 };
 
 class WatcherStopTest : public ClickRunTest,
@@ -190,6 +247,8 @@ TEST_P(WatcherStopTest, StopsOnceWithTimersOffAndStartCaption) {
     for (int i = 0; i < 50 && fakes.dialogs.messages.empty(); ++i) {
         if (i == c.ticksBeforeMove)
             fakes.pointerWatch.move();
+        if (i == c.ticksBeforeLoss)
+            fakes.mouse.loseSession();
         window.timer1.tick();
         window.timer3.tick();
     }
@@ -208,7 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WatcherStopCase{"AmountOfOne", 1, 1, -1, ClickRun::kAmountReached, 1},
                       WatcherStopCase{"AmountOfFour", 1, 4, -1, ClickRun::kAmountReached, 4},
                       WatcherStopCase{"MouseMoved", 0, 1, 3, ClickRun::kMouseMoved, 3},
-                      WatcherStopCase{"MoveBeatsAmount", 1, 10, 2, ClickRun::kMouseMoved, 2}),
+                      WatcherStopCase{"MoveBeatsAmount", 1, 10, 2, ClickRun::kMouseMoved, 2},
+                      WatcherStopCase{"DesktopEndsTheSession", 1, 10, -1, ClickRun::kInputLost, 3,
+                                      3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClickRunTest, AmountIsIgnoredWhileSwitchIsOff) {

@@ -3,6 +3,7 @@
 #include "platform/Mouse.h"
 #include "platform/PointerWatch.h"
 
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -19,13 +20,39 @@ struct ButtonEvent {
     }
 };
 
-// Records every injected transition.
+// Records every transition that reached the desktop. Where the test says so, the desktop
+// asks the user first (answer), and can take its leave back (loseSession).
 class FakeMouse final : public Mouse {
 public:
-    void press(MouseButton button) override { events.push_back({button, true}); }
-    void release(MouseButton button) override { events.push_back({button, false}); }
+    void press(MouseButton button) override {
+        if (!gone)
+            events.push_back({button, true});
+    }
+    void release(MouseButton button) override {
+        if (!gone)
+            events.push_back({button, false});
+    }
+    bool mustAsk() const override { return asksFirst && !granted; }
+    QString askNotice() override { return std::exchange(notice, QString()); }
+    bool ask(QString* refusal) override {
+        ++asks;
+        granted = answer ? answer(refusal) : true;
+        gone = false;
+        return granted;
+    }
+    bool lost() const override { return gone; }
+    void loseSession() {
+        gone = true;
+        granted = false;
+    }
 
     std::vector<ButtonEvent> events;
+    bool asksFirst = false;
+    bool granted = false;
+    bool gone = false;
+    int asks = 0;
+    QString notice;
+    std::function<bool(QString* refusal)> answer; // none: granted
 };
 
 // The pointer moves when the test says; counts the looks and the runs watched.

@@ -159,7 +159,7 @@ struct LackingCase {
 };
 
 const LackingCase kLacking[] = {
-    {"NoVirtualPointer", true, false, "offers programs no virtual pointer"},
+    {"NoVirtualPointer", true, false, "and no virtual pointer"},
 };
 
 class WaylandSessionRefuses : public ::testing::TestWithParam<LackingCase> {};

@@ -11,7 +11,11 @@
 #include <memory>
 #include <vector>
 
+class QWidget;
+
 namespace tivrel {
+
+class SettingsStore;
 
 // What a Linux display server gives the program beyond what every Linux session shares: the
 // clicks, the pointer watch and the window's place in the stacking order. Each kind of
@@ -30,6 +34,10 @@ public:
     // thread; -1 where the thread has only its deadlines to wait for.
     virtual int pointerNews() const = 0;
     virtual WindowStacking& stacking() = 0;
+    // Where the session keeps what the user granted, for later starts to ask no more.
+    virtual void keepGrantsIn(SettingsStore& settings) { (void)settings; }
+    // The system's own dialogs open over this window while it is shown.
+    virtual void setDialogOwner(QWidget* owner) { (void)owner; }
 };
 
 // The variables that name the desktop's display servers.

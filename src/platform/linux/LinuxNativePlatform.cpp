@@ -38,10 +38,15 @@ public:
 class LinuxNativePlatform final : public NativePlatform {
 public:
     explicit LinuxNativePlatform(std::unique_ptr<DisplaySession> session)
-        : m_session(std::move(session)) {}
+        : m_session(std::move(session)) {
+        m_session->keepGrantsIn(m_settings);
+    }
 
     Platform& platform() override { return m_platform; }
-    void setDialogOwner(QWidget* owner) override { m_dialogs.setOwner(owner); }
+    void setDialogOwner(QWidget* owner) override {
+        m_dialogs.setOwner(owner);
+        m_session->setDialogOwner(owner);
+    }
 
 private:
     std::unique_ptr<DisplaySession> m_session;

@@ -139,8 +139,10 @@ std::unique_ptr<WaylandMouse> WaylandMouse::open(QString* error) {
             *error =
                 QStringLiteral("This Wayland desktop (\"%1\") offers programs no %2, so Tivrel can "
                                "click there only through XWayland, in X11 windows.")
-                    .arg(displayName(),
-                         c->manager ? QStringLiteral("seat") : QStringLiteral("virtual pointer"));
+                    .arg(displayName(), c->manager
+                                            ? QStringLiteral("seat")
+                                            : QStringLiteral("remote desktop service (the desktop "
+                                                             "portal) and no virtual pointer"));
         }
         return nullptr;
     }

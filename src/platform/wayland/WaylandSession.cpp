@@ -1,13 +1,16 @@
 #include "platform/BlindPointerWatch.h"
 #include "platform/linux/DisplaySession.h"
 #include "platform/qt/QtWindowStacking.h"
+#include "platform/wayland/PortalProbe.h"
+#include "platform/wayland/PortalSession.h"
 #include "platform/wayland/WaylandMouse.h"
 
 namespace tivrel {
 
 namespace {
 
-// A wlroots compositor (sway and its kin): clicks through a virtual pointer. The windows
+// A wlroots compositor (sway and its kin) without the portal's remote desktop: clicks through
+// a virtual pointer. The windows
 // stay X11 windows where XWayland runs, so the window keeps its place on top and the tray
 // icon, while the clicks reach every window; a native Wayland window otherwise.
 class WaylandSession final : public DisplaySession {
@@ -35,11 +38,16 @@ DisplaySessionKind waylandDisplaySession() {
         .name = QStringLiteral("wayland"),
         .offered = [](const SessionEnvironment& e) { return !e.waylandDisplay.isEmpty(); },
         .connect = [](QString* error) -> std::unique_ptr<DisplaySession> {
+            const bool xwayland = !qEnvironmentVariableIsEmpty("DISPLAY");
+            // The portal asks the user, and the compositor's own virtual pointer does not:
+            // where a desktop offers both, the user's say comes first.
+            const PortalOffer portal = probeDesktopPortal();
+            if (portal.pointer)
+                return newPortalSession(portal.cursorAsData, xwayland);
             auto mouse = WaylandMouse::open(error);
             if (!mouse)
                 return nullptr;
-            return std::make_unique<WaylandSession>(std::move(mouse),
-                                                    !qEnvironmentVariableIsEmpty("DISPLAY"));
+            return std::make_unique<WaylandSession>(std::move(mouse), xwayland);
         },
     };
 }

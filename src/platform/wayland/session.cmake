@@ -1,5 +1,6 @@
-# The Wayland display session of wlroots compositors (sway and its kin): clicks through the
-# virtual pointer protocol, whose client code wayland-scanner writes from the protocol file.
+# The Wayland display session: clicks through the desktop portal's remote desktop (GNOME, KDE
+# and others), or through the virtual pointer protocol of wlroots compositors (sway and its
+# kin), whose client code wayland-scanner writes from the protocol file.
 pkg_check_modules(WaylandClient REQUIRED IMPORTED_TARGET wayland-client)
 # GNOME's pointer watch reads the cursor from a screen cast stream.
 pkg_check_modules(PipeWire REQUIRED IMPORTED_TARGET libpipewire-0.3)
@@ -37,6 +38,21 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
 )
-target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol PkgConfig::PipeWire)
+# The portal's remote desktop and KWin's scripting through QtDBus once Qt runs; before, libdbus
+# asks what the portal offers. The tests reach both on buses of their own.
+find_package(Qt6 REQUIRED COMPONENTS DBus)
+target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol PkgConfig::DBus
+                      PkgConfig::PipeWire)
+target_link_libraries(tivrel_core PUBLIC Qt6::DBus)
 tivrel_display_session(waylandDisplaySession)

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tivrel {
+
+// What the session bus's desktop portal offers for clicking, asked before Qt starts and
+// without showing the user anything: the program chooses how it clicks from it.
+struct PortalOffer {
+    bool pointer = false;      // a remote desktop with a pointer device
+    bool cursorAsData = false; // a screen cast that gives the cursor's place as data
+};
+
+PortalOffer probeDesktopPortal();
+
+} // namespace tivrel

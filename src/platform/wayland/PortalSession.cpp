@@ -1,0 +1,104 @@
+#include "platform/wayland/PortalSession.h"
+
+#include "platform/BlindPointerWatch.h"
+#include "platform/SettingsStore.h"
+#include "platform/qt/QtWindowStacking.h"
+#include "platform/wayland/KWinScriptPointerWatch.h"
+#include "platform/wayland/PortalMouse.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tivrel {
+
+namespace {
+
+const QString kGrantSection = QStringLiteral("Desktop");
+const QString kGrantKey = QStringLiteral("RemoteDesktopGrant");
+
+QString askNotice() {
+    const bool gnome = qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME");
+    const QString what = QStringLiteral(
+        "On this desktop Tivrel clicks through the system's remote desktop service. The "
+        "system will now ask whether Tivrel may control the mouse.\n\n");
+    if (gnome)
+        return what + QStringLiteral("Switch on \"Allow remote interaction\" and press "
+                                     "\"Share\". Tivrel asks once each time it starts.");
+    return what + QStringLiteral("Allow it; Tivrel asks once each time it starts.");
+}
+
+class PortalSession final : public DisplaySession {
+public:
+    PortalSession(bool xwayland)
+        : m_xwayland(xwayland),
+          m_mouse(PortalMouse::Asking{
+                      .notice = [this] { return notice(); },
+                      .request = [this] { return request(); },
+                      .granted = [this](RemoteDesktopPortal& portal) { granted(portal); },
+                  },
+                  [] {
+                      return std::make_unique<RemoteDesktopPortal>(QDBusConnection::sessionBus());
+                  }) {}
+
+    QByteArray qtPlatform() const override { return m_xwayland ? "xcb" : "wayland"; }
+    // The portal shows no program the pointer; KWin's scripts can.
+    void toolkitStarted() override {
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (KWinScriptPointerWatch::available(bus)) {
+            auto watch = std::make_unique<KWinScriptPointerWatch>(bus);
+            m_news = watch->news();
+            m_watch = std::move(watch);
+        }
+    }
+    Mouse& mouse() override { return m_mouse; }
+    PointerWatch& pointerWatch() override { return *m_watch; }
+    int pointerNews() const override { return m_news; }
+    WindowStacking& stacking() override { return m_stacking; }
+    void keepGrantsIn(SettingsStore& settings) override { m_settings = &settings; }
+    void setDialogOwner(QWidget* owner) override { m_owner = owner; }
+
+private:
+    // A grant kept from an earlier start is taken without a dialog: nothing to tell then.
+    QString notice() const {
+        if (m_settings && !m_settings->read(kGrantSection, kGrantKey).isEmpty())
+            return {};
+        return askNotice();
+    }
+
+    RemoteDesktopPortal::Request request() const {
+        RemoteDesktopPortal::Request asked;
+        // The system's dialog opens over the window that asked, where the desktop can tell
+        // which window that is: an X11 window through XWayland.
+        if (m_xwayland && m_owner && m_owner->isVisible())
+            asked.parentWindow = QStringLiteral("x11:") + QString::number(m_owner->winId(), 16);
+        if (m_settings)
+            asked.restoreToken = m_settings->read(kGrantSection, kGrantKey);
+        return asked;
+    }
+
+    void granted(RemoteDesktopPortal& portal) {
+        const QString token = portal.restoreToken();
+        QString error;
+        // Losing the token only means the system asks again at the next start.
+        if (m_settings && !token.isEmpty() &&
+            !m_settings->write(kGrantSection, kGrantKey, token, &error))
+            qWarning("Tivrel: %s", qPrintable(error));
+    }
+
+    bool m_xwayland;
+    PortalMouse m_mouse;
+    std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
+    int m_news = -1;
+    QtWindowStacking m_stacking;
+    SettingsStore* m_settings = nullptr;
+    QPointer<QWidget> m_owner;
+};
+
+} // namespace
+
+std::unique_ptr<DisplaySession> newPortalSession(bool cursorAsData, bool xwayland) {
+    (void)cursorAsData;
+    return std::make_unique<PortalSession>(xwayland);
+}
+
+} // namespace tivrel

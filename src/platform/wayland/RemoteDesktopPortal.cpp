@@ -1,0 +1,277 @@
+#include "platform/wayland/RemoteDesktopPortal.h"
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusServiceWatcher>
+#include <QDBusUnixFileDescriptor>
+#include <QEventLoop>
+
+#include <fcntl.h>
+
+namespace tivrel {
+
+namespace {
+
+const QString kRemoteDesktop = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
+const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
+const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
+
+// The portal's device and source bits, and its answers.
+constexpr uint kPointerDevice = 2;
+constexpr uint kMonitorSource = 1;
+constexpr uint kCursorAsMetadata = 4;
+constexpr uint kPersistUntilRevoked = 2;
+constexpr uint kAnswerCancelled = 1;
+// A press or release answered later than this: the desktop is not taking input any more.
+constexpr int kInputCallTimeoutMs = 2000;
+constexpr int kCloseTimeoutMs = 1000;
+
+const QString kFailed = QStringLiteral(
+    "The desktop's remote desktop service (xdg-desktop-portal) did not answer as expected, "
+    "so Tivrel cannot click on this desktop now.");
+
+QString portalError(const QDBusError& error) {
+    return kFailed + QStringLiteral("\n\n") + error.message();
+}
+
+// The streams of a Start answer, a(ua{sv}): the first one's PipeWire node.
+quint32 firstStreamNode(const QVariant& streams) {
+    if (!streams.canConvert<QDBusArgument>())
+        return 0;
+    const QDBusArgument argument = streams.value<QDBusArgument>();
+    quint32 first = 0;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        quint32 node = 0;
+        QVariantMap properties;
+        argument.beginStructure();
+        argument >> node >> properties;
+        argument.endStructure();
+        if (first == 0)
+            first = node;
+    }
+    argument.endArray();
+    return first;
+}
+
+} // namespace
+
+RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus) : m_bus(std::move(bus)) {
+    // The desktop's portal restarting ends every session it had.
+    m_watcher =
+        new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this,
+            &RemoteDesktopPortal::onClosed);
+}
+
+RemoteDesktopPortal::~RemoteDesktopPortal() {
+    close();
+}
+
+uint RemoteDesktopPortal::version() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kService, kObject, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << kRemoteDesktop << QStringLiteral("version");
+    const QDBusReply<QDBusVariant> reply = m_bus.call(get);
+    return reply.isValid() ? reply.value().variant().toUInt() : 0;
+}
+
+QString RemoteDesktopPortal::nextToken() {
+    return QStringLiteral("tivrel%1").arg(++m_tokens);
+}
+
+std::optional<RemoteDesktopPortal::Answer>
+RemoteDesktopPortal::request(const QString& interface, const QString& method,
+                             QVariantList arguments, QVariantMap options, QString* error) {
+    // The answer comes as a signal on a Request object named after the caller and a token:
+    // subscribed before the call, or a quick answer would be missed.
+    const QString token = nextToken();
+    const QString sender = m_bus.baseService().mid(1).replace(u'.', u'_');
+    QString path =
+        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    const auto listen = [this](const QString& on) {
+        return m_bus.connect(kService, on, kRequest, QStringLiteral("Response"), this,
+                             SLOT(onResponse(uint, QVariantMap)));
+    };
+    const auto stopListening = [this](const QString& on) {
+        m_bus.disconnect(kService, on, kRequest, QStringLiteral("Response"), this,
+                         SLOT(onResponse(uint, QVariantMap)));
+    };
+    listen(path);
+    options.insert(QStringLiteral("handle_token"), token);
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kObject, interface, method);
+    arguments.append(options);
+    call.setArguments(arguments);
+    m_answer.reset();
+    const QDBusReply<QDBusObjectPath> reply = m_bus.call(call);
+    if (!reply.isValid()) {
+        stopListening(path);
+        *error = portalError(reply.error());
+        return std::nullopt;
+    }
+    // A portal older than its handle tokens names the Request object itself.
+    if (reply.value().path() != path) {
+        stopListening(path);
+        path = reply.value().path();
+        listen(path);
+    }
+    if (!m_answer) {
+        QEventLoop waiting;
+        connect(this, &RemoteDesktopPortal::answered, &waiting, &QEventLoop::quit);
+        connect(this, &RemoteDesktopPortal::closed, &waiting, &QEventLoop::quit);
+        connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, &waiting, &QEventLoop::quit);
+        waiting.exec();
+    }
+    stopListening(path);
+    if (!m_answer)
+        *error = kFailed;
+    return std::exchange(m_answer, std::nullopt);
+}
+
+void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results) {
+    m_answer = Answer{response, results};
+    emit answered();
+}
+
+RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QString* error) {
+    close();
+    m_lost = false;
+    const auto refused = [&](uint code) {
+        close();
+        *error = code == kAnswerCancelled
+                     ? QStringLiteral("Tivrel was not allowed to click: the request was "
+                                      "cancelled. Press ENTER to be asked again.")
+                     : kFailed;
+        return code == kAnswerCancelled ? Outcome::Refused : Outcome::Failed;
+    };
+
+    auto created = request(kRemoteDesktop, QStringLiteral("CreateSession"), {},
+                           {{QStringLiteral("session_handle_token"), nextToken()}}, error);
+    if (!created)
+        return Outcome::Failed;
+    if (created->code != 0)
+        return refused(created->code);
+    m_session = created->results.value(QStringLiteral("session_handle")).toString();
+    if (m_session.isEmpty()) {
+        *error = kFailed;
+        return Outcome::Failed;
+    }
+    m_open = true;
+    m_bus.connect(kService, m_session, kSession, QStringLiteral("Closed"), this, SLOT(onClosed()));
+    const QVariantList session{QVariant::fromValue(QDBusObjectPath(m_session))};
+
+    QVariantMap devices{{QStringLiteral("types"), kPointerDevice}};
+    if (version() >= 2) {
+        devices.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
+        if (!asked.restoreToken.isEmpty())
+            devices.insert(QStringLiteral("restore_token"), asked.restoreToken);
+    }
+    auto selected =
+        request(kRemoteDesktop, QStringLiteral("SelectDevices"), session, devices, error);
+    if (!selected)
+        return close(), Outcome::Failed;
+    if (selected->code != 0)
+        return refused(selected->code);
+
+    if (asked.cursorStream) {
+        auto sources = request(kScreenCast, QStringLiteral("SelectSources"), session,
+                               {{QStringLiteral("types"), kMonitorSource},
+                                {QStringLiteral("multiple"), false},
+                                {QStringLiteral("cursor_mode"), kCursorAsMetadata}},
+                               error);
+        if (!sources)
+            return close(), Outcome::Failed;
+        if (sources->code != 0)
+            return refused(sources->code);
+    }
+
+    auto started = request(kRemoteDesktop, QStringLiteral("Start"),
+                           session + QVariantList{asked.parentWindow}, {}, error);
+    if (!started)
+        return close(), Outcome::Failed;
+    if (started->code != 0)
+        return refused(started->code);
+    // GNOME's dialog grants a screen share without the pointer unless the user switched on
+    // the remote interaction.
+    if (!(started->results.value(QStringLiteral("devices")).toUInt() & kPointerDevice)) {
+        close();
+        *error = QStringLiteral("Tivrel was not allowed to control the pointer. Press ENTER "
+                                "and, when the system asks, allow remote interaction.");
+        return Outcome::Refused;
+    }
+    m_restoreToken = started->results.value(QStringLiteral("restore_token")).toString();
+    m_streamNode = firstStreamNode(started->results.value(QStringLiteral("streams")));
+    return Outcome::Granted;
+}
+
+int RemoteDesktopPortal::openPipeWireRemote(QString* error) {
+    QDBusMessage open = QDBusMessage::createMethodCall(kService, kObject, kScreenCast,
+                                                       QStringLiteral("OpenPipeWireRemote"));
+    open << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap{};
+    const QDBusReply<QDBusUnixFileDescriptor> reply = m_bus.call(open);
+    if (!reply.isValid()) {
+        *error = portalError(reply.error());
+        return -1;
+    }
+    // The reply's descriptor closes with it.
+    return fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+}
+
+QDBusMessage RemoteDesktopPortal::sessionCall(const QString& interface, const QString& method) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kObject, interface, method);
+    call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap{};
+    return call;
+}
+
+bool RemoteDesktopPortal::sendButton(int code, bool pressed) {
+    if (m_lost || !m_open)
+        return false;
+    QDBusMessage call = sessionCall(kRemoteDesktop, QStringLiteral("NotifyPointerButton"));
+    call << code << uint(pressed ? 1 : 0);
+    if (pressed)
+        return m_bus.send(call);
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, kInputCallTimeoutMs);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        m_lost = true;
+        return false;
+    }
+    return true;
+}
+
+bool RemoteDesktopPortal::sendMotion(double dx, double dy) {
+    if (m_lost || !m_open)
+        return false;
+    QDBusMessage call = sessionCall(kRemoteDesktop, QStringLiteral("NotifyPointerMotion"));
+    call << dx << dy;
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, kInputCallTimeoutMs);
+    return reply.type() != QDBusMessage::ErrorMessage;
+}
+
+void RemoteDesktopPortal::onClosed() {
+    if (!m_open)
+        return;
+    m_open = false;
+    m_lost = true;
+    emit closed();
+}
+
+void RemoteDesktopPortal::close() {
+    if (m_session.isEmpty())
+        return;
+    m_bus.disconnect(kService, m_session, kSession, QStringLiteral("Closed"), this,
+                     SLOT(onClosed()));
+    // Waits for the answer: a refused run is over only once the desktop has ended its session.
+    if (m_open)
+        m_bus.call(
+            QDBusMessage::createMethodCall(kService, m_session, kSession, QStringLiteral("Close")),
+            QDBus::Block, kCloseTimeoutMs);
+    m_open = false;
+    m_session.clear();
+    m_streamNode = 0;
+}
+
+} // namespace tivrel

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class QDBusServiceWatcher;
+
+#include <atomic>
+#include <optional>
+
+namespace tivrel {
+
+// A session of the desktop portal's remote desktop service (org.freedesktop.portal.
+// RemoteDesktop), through which GNOME, KDE and other Wayland desktops let a program press
+// the pointer's buttons once the user allowed it in the system's own dialog. With a cursor
+// stream the same session also shares the monitor's cursor (ScreenCast, cursor as metadata),
+// which is how the program learns where the pointer is.
+class RemoteDesktopPortal final : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
+    static inline const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
+
+    // Asked for when the session starts.
+    struct Request {
+        QString parentWindow; // "x11:<hex id>", or empty
+        bool cursorStream = false;
+        QString restoreToken; // from an earlier start, where the portal keeps grants
+    };
+    enum class Outcome { Granted, Refused, Failed };
+
+    explicit RemoteDesktopPortal(QDBusConnection bus);
+    // Closes the session: the desktop forgets the grant until the next start.
+    ~RemoteDesktopPortal() override;
+    RemoteDesktopPortal(const RemoteDesktopPortal&) = delete;
+    RemoteDesktopPortal& operator=(const RemoteDesktopPortal&) = delete;
+
+    // The service's version, 0 where the bus has no remote desktop portal.
+    uint version();
+
+    // Asks the desktop for a session with the pointer: the system's dialog, while the UI
+    // thread's events go on. Refused when the user cancelled or did not allow the pointer;
+    // Failed when the portal broke off. Either way error says so in plain words.
+    Outcome start(const Request& request, QString* error);
+    bool isOpen() const { return m_open && !m_lost; }
+    // A token for the next start's request to be granted without a dialog, where the
+    // portal keeps grants (version 2 on); empty otherwise.
+    QString restoreToken() const { return m_restoreToken; }
+    // The PipeWire node of the cursor stream, 0 where there is none.
+    quint32 cursorStreamNode() const { return m_streamNode; }
+    // A new connection to the PipeWire daemon that carries the stream; the caller owns the
+    // descriptor. -1 and a message on failure.
+    int openPipeWireRemote(QString* error);
+
+    // Buttons by their Linux input code (BTN_LEFT and so on). From any thread. A press is
+    // sent without waiting; a release waits for the portal's answer, which comes after it
+    // handled the press too. False once the session is gone.
+    bool sendButton(int code, bool pressed);
+    // A relative pointer motion.
+    bool sendMotion(double dx, double dy);
+
+    // The desktop ended the session (a logout, the portal restarting, the user revoking
+    // it): no click reaches anything from then on.
+    bool lost() const { return m_lost; }
+
+signals:
+    void closed();
+    // A Request object answered (internal: ends the wait in request()).
+    void answered();
+
+private slots:
+    void onResponse(uint response, const QVariantMap& results);
+    void onClosed();
+
+private:
+    struct Answer {
+        uint code = 2;
+        QVariantMap results;
+    };
+    // Calls a method that answers through a Request object, and waits for that answer.
+    std::optional<Answer> request(const QString& interface, const QString& method,
+                                  QVariantList arguments, QVariantMap options, QString* error);
+    QString nextToken();
+    QDBusMessage sessionCall(const QString& interface, const QString& method);
+    void close();
+
+    QDBusConnection m_bus;
+    QDBusServiceWatcher* m_watcher;
+    QString m_session;
+    std::atomic<bool> m_open = false;
+    std::atomic<bool> m_lost = false;
+    QString m_restoreToken;
+    quint32 m_streamNode = 0;
+    int m_tokens = 0;
+    std::optional<Answer> m_answer;
+};
+
+} // namespace tivrel

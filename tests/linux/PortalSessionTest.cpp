@@ -1,0 +1,243 @@
+// The Wayland session's clicks through the desktop portal, against a fake portal on a session
+// bus of the test's own: what the first run asks for and what it keeps, a refusal, the click
+// thread's clicks, and a session the desktop ends.
+#include "platform/wayland/PortalSession.h"
+#include "ChildProcess.h"
+#include "FakeDesktopPortal.h"
+#include "fakes/FakeShellServices.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace tivrel::test {
+namespace {
+
+const QString kGrant = QStringLiteral("Desktop/RemoteDesktopGrant");
+
+// A session bus for the whole program: Qt's session bus connection is made once a process.
+class SessionBus {
+public:
+    static SessionBus& get() {
+        static SessionBus bus;
+        return bus;
+    }
+    QString address() const { return m_address; }
+    QString error() const { return m_error; }
+
+private:
+    SessionBus() {
+        const QString socket = m_dir.filePath(QStringLiteral("bus"));
+        m_address = QStringLiteral("unix:path=") + socket;
+        if (!m_daemon.start({QStringLiteral("dbus-daemon"), QStringLiteral("--session"),
+                             QStringLiteral("--nofork"), QStringLiteral("--address=") + m_address},
+                            QProcessEnvironment::systemEnvironment().toStringList(),
+                            m_dir.filePath(QStringLiteral("out")),
+                            m_dir.filePath(QStringLiteral("err")), &m_error))
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(socket) && waited.elapsed() < 5000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!QFileInfo::exists(socket))
+            m_error = QStringLiteral("dbus-daemon made no socket");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
+    }
+    QTemporaryDir m_dir;
+    ChildProcess m_daemon;
+    QString m_address;
+    QString m_error;
+};
+
+std::string lines(const QStringList& list) {
+    return list.join(u'\n').toStdString();
+}
+
+bool pumpUntil(const std::function<bool()>& done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+class PortalSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SessionBus::get().error().isEmpty()) << qPrintable(SessionBus::get().error());
+        ASSERT_TRUE(portal.registered());
+    }
+    std::unique_ptr<DisplaySession> newSession() {
+        auto session = newPortalSession(false, false);
+        session->keepGrantsIn(settings);
+        return session;
+    }
+    // The calls after the session's Start: its clicks and its end.
+    QStringList callsAfterStart() const {
+        const QStringList all = portal.calls();
+        const qsizetype start = all.indexOf(QRegularExpression(QStringLiteral("Start .*")));
+        return start < 0 ? QStringList() : all.mid(start + 1);
+    }
+
+    FakeDesktopPortal portal{SessionBus::get().address()};
+    FakeSettingsStore settings;
+};
+
+struct AskCase {
+    const char* name;
+    uint version;
+    QString storedGrant;
+    FakeDesktopPortal::Dialog dialog;
+    bool portalFails;
+    QStringList calls;   // through Start
+    const char* refusal; // part of the message; nullptr: allowed
+    QString grantAfter;  // in the settings afterwards
+    bool notice;         // told before the dialog
+};
+
+const AskCase kAsks[] = {
+    {"AllowedWherePortalKeepsNoGrants",
+     1,
+     {},
+     {0, 2, {}},
+     false,
+     {"CreateSession", "SelectDevices types=2 persist=0 token=", "Start parent="},
+     nullptr,
+     {},
+     true},
+    {"AllowedAndKeptForTheNextStart",
+     2,
+     "kept",
+     {0, 2, "fresh"},
+     false,
+     {"CreateSession", "SelectDevices types=2 persist=2 token=kept", "Start parent="},
+     nullptr,
+     "fresh",
+     false},
+    {"FirstGrantKept",
+     2,
+     {},
+     {0, 2, "fresh"},
+     false,
+     {"CreateSession", "SelectDevices types=2 persist=2 token=", "Start parent="},
+     nullptr,
+     "fresh",
+     true},
+    {"Cancelled",
+     1,
+     {},
+     {1, 0, {}},
+     false,
+     {"CreateSession", "SelectDevices types=2 persist=0 token=", "Start parent=", "close"},
+     "cancelled",
+     {},
+     true},
+    {"ScreenSharedWithoutThePointer",
+     1,
+     {},
+     {0, 0, {}},
+     false,
+     {"CreateSession", "SelectDevices types=2 persist=0 token=", "Start parent=", "close"},
+     "allow remote interaction",
+     {},
+     true},
+    {"PortalFails", 1, {}, {}, true, {"CreateSession"}, "did not answer as expected", {}, true},
+};
+
+class PortalAskTest : public PortalSessionTest, public ::testing::WithParamInterface<AskCase> {};
+
+TEST_P(PortalAskTest, AsksOnceAndClicksOnlyWhenAllowed) {
+    const AskCase& c = GetParam();
+    portal.setVersion(c.version);
+    portal.setDialog(c.dialog);
+    portal.failCreateSession(c.portalFails);
+    if (!c.storedGrant.isEmpty())
+        settings.values[kGrant] = c.storedGrant;
+    auto session = newSession();
+    Mouse& mouse = session->mouse();
+
+    ASSERT_TRUE(mouse.mustAsk());
+    EXPECT_EQ(!mouse.askNotice().isEmpty(), c.notice);
+    EXPECT_TRUE(mouse.askNotice().isEmpty()) << "the notice is told once";
+    QString refusal;
+    const bool allowed = mouse.ask(&refusal);
+    EXPECT_EQ(allowed, c.refusal == nullptr) << qPrintable(refusal);
+    if (c.refusal) {
+        EXPECT_TRUE(refusal.contains(QLatin1String(c.refusal))) << qPrintable(refusal);
+    }
+    EXPECT_EQ(settings.values.value(kGrant), c.grantAfter.isEmpty() ? c.storedGrant : c.grantAfter);
+    EXPECT_EQ(mouse.mustAsk(), !allowed);
+
+    mouse.click(MouseButton::Right);
+    QStringList calls = portal.calls();
+    if (allowed) {
+        // One motion of nothing wakes a new session's buttons, and moves nothing.
+        calls = calls.mid(0, calls.size() - 3);
+        EXPECT_EQ(callsAfterStart(), QStringList({"motion 0 0", "button 273 1", "button 273 0"}));
+    }
+    EXPECT_EQ(calls, c.calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, PortalAskTest, ::testing::ValuesIn(kAsks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The click thread presses without waiting and waits for each release: the portal must still
+// get every press before its release, in order, with each button's own code.
+TEST_F(PortalSessionTest, ClickThreadsClicksArriveInOrder) {
+    auto session = newSession();
+    Mouse& mouse = session->mouse();
+    QString refusal;
+    ASSERT_TRUE(mouse.ask(&refusal)) << qPrintable(refusal);
+    const MouseButton buttons[] = {MouseButton::Left, MouseButton::Middle, MouseButton::Right};
+    QStringList expected{"motion 0 0"};
+    for (int i = 0; i < 300; ++i) {
+        const int code = 0x110 + (i % 3 == 1 ? 2 : i % 3 == 2 ? 1 : 0);
+        expected << QStringLiteral("button %1 1").arg(code)
+                 << QStringLiteral("button %1 0").arg(code);
+    }
+    std::thread clicks([&] {
+        for (int i = 0; i < 300; ++i)
+            mouse.click(buttons[i % 3]);
+    });
+    clicks.join();
+    EXPECT_EQ(lines(callsAfterStart()), lines(expected));
+}
+
+struct LossCase {
+    const char* name;
+    void (*lose)(FakeDesktopPortal&);
+};
+
+const LossCase kLosses[] = {
+    {"DesktopEndsTheSession", [](FakeDesktopPortal& p) { p.endSessions(); }},
+    {"PortalLeavesTheBus", [](FakeDesktopPortal& p) { p.leaveBus(); }},
+};
+
+class PortalLossTest : public PortalSessionTest, public ::testing::WithParamInterface<LossCase> {};
+
+TEST_P(PortalLossTest, ClicksStopAndTheNextRunAsksAgain) {
+    auto session = newSession();
+    Mouse& mouse = session->mouse();
+    QString refusal;
+    ASSERT_TRUE(mouse.ask(&refusal)) << qPrintable(refusal);
+    GetParam().lose(portal);
+    ASSERT_TRUE(pumpUntil([&] { return mouse.lost(); }));
+    portal.clearCalls();
+    mouse.click(MouseButton::Left);
+    EXPECT_EQ(lines(portal.calls()), "");
+    EXPECT_TRUE(mouse.mustAsk());
+}
+
+INSTANTIATE_TEST_SUITE_P(Losses, PortalLossTest, ::testing::ValuesIn(kLosses),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tivrel::test

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+struct wl_display;
+struct org_kde_kwin_fake_input;
+
+namespace tivrel::test {
+
+// KWin's fake input for the test program, the hand that moves the pointer on a KWin as the
+// user's would, beside the program's own portal session. KWin offers it only to a program
+// whose desktop file asks for it (KWinSession writes one). Each call returns once KWin has
+// handled it.
+class KWinFakeInput {
+public:
+    KWinFakeInput() = default;
+    ~KWinFakeInput();
+    KWinFakeInput(const KWinFakeInput&) = delete;
+    KWinFakeInput& operator=(const KWinFakeInput&) = delete;
+
+    bool open(const QString& socket);
+    // In KWin's global coordinates.
+    bool moveTo(QPoint place);
+
+private:
+    wl_display* m_display = nullptr;
+    org_kde_kwin_fake_input* m_input = nullptr;
+};
+
+} // namespace tivrel::test

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ChildProcess.h"
+
+#include <QDBusConnection>
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tivrel::test {
+
+// A headless KWin of the test's own, with what KDE's remote desktop portal needs around it: a
+// session bus of its own (nothing on it is started on demand: every service is a child here),
+// PipeWire, xdg-desktop-portal and its KDE backend, all in a runtime folder and a home of their
+// own. The test program itself may use KWin's fake input (the hand that moves the pointer):
+// KWin grants it to programs whose desktop file asks for it, and the session's home holds one
+// for the running test program. Everything is stopped when the object goes.
+class KWinSession {
+public:
+    static constexpr QSize kOutputSize{1280, 1024};
+
+    KWinSession();
+    ~KWinSession();
+
+    // Returns once the portal answers; false and a reason otherwise.
+    bool start(QString* error);
+    // WAYLAND_DISPLAY for a client: the socket's full path.
+    QString socket() const { return m_socket; }
+    // DBUS_SESSION_BUS_ADDRESS for a client.
+    QString busAddress() const;
+    // A connection of the test's own to the session's bus.
+    QDBusConnection bus() const;
+    // The logs and the clients' own runtime files.
+    QString scratch() const { return m_scratch.path(); }
+    ChildProcess& kwin() { return m_kwin; }
+    // Seconds from starting KWin until its scripting answered on the bus.
+    double kwinStartSeconds() const { return m_kwinStartSeconds; }
+
+private:
+    bool startChild(ChildProcess& child, const QStringList& command, const QStringList& extra,
+                    const QString& logName, QString* error);
+    QStringList environment() const;
+
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_scratch;
+    QString m_busName;
+    // Stopped in reverse order: the clients of KWin and of the bus first.
+    ChildProcess m_bus;
+    ChildProcess m_kwin;
+    ChildProcess m_pipewire;
+    ChildProcess m_portalBackend;
+    ChildProcess m_portal;
+    QString m_socket;
+    double m_kwinStartSeconds = 0;
+};
+
+} // namespace tivrel::test
