@@ -16,7 +16,7 @@ install_packages() {
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libx11-dev libxtst-dev
                 libxcb1-dev libxcb-xkb-dev libxcb-xtest0-dev libxcb-xinput-dev libdbus-1-dev
-                libwayland-dev
+                libwayland-dev libpipewire-0.3-dev
                 fonts-dejavu-core)
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-utils wmctrl
                desktop-file-utils appstream lintian dpkg-dev file
@@ -24,6 +24,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-u
                sway qt6-wayland wtype
                kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde pipewire qtwayland5
                plasma-wayland-protocols
+               mutter wireplumber xdg-desktop-portal-gnome at-spi2-core python3-pyatspi
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

@@ -14,16 +14,21 @@ std::string inOneLine(const QStringList& events) {
 }
 
 bool RecorderProcess::start(const SwaySession& sway, QString* error) {
+    return start(sway.socket(), sway.scratch(), error);
+}
+
+bool RecorderProcess::start(const QString& socket, const QString& folder, QString* error,
+                            const QStringList& arguments) {
     const QStringList environment{
         QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
-        QStringLiteral("HOME=") + sway.scratch(),
-        QStringLiteral("XDG_RUNTIME_DIR=") + sway.scratch(),
+        QStringLiteral("HOME=") + folder,
+        QStringLiteral("XDG_RUNTIME_DIR=") + folder,
         QStringLiteral("QT_QPA_PLATFORM=wayland"),
-        QStringLiteral("WAYLAND_DISPLAY=") + sway.socket(),
+        QStringLiteral("WAYLAND_DISPLAY=") + socket,
     };
-    m_output = sway.scratch() + QStringLiteral("/recorder.out");
-    if (!m_process.start({QStringLiteral(TIVREL_WAYLAND_RECORDER)}, environment, m_output,
-                         sway.scratch() + QStringLiteral("/recorder.err"), error))
+    m_output = folder + QStringLiteral("/recorder.out");
+    if (!m_process.start(QStringList{QStringLiteral(TIVREL_WAYLAND_RECORDER)} + arguments,
+                         environment, m_output, folder + QStringLiteral("/recorder.err"), error))
         return false;
     if (waitUntil([this] { return lines().contains(QStringLiteral("shown")); }, 20s))
         return true;
@@ -44,9 +49,21 @@ QStringList RecorderProcess::lines() const {
 
 QStringList RecorderProcess::events() const {
     QStringList received = lines();
-    received.removeAll(QStringLiteral("shown"));
-    received.removeAll(QStringLiteral("entered"));
+    received.removeIf([](const QString& line) {
+        return !line.startsWith(QLatin1String("press")) &&
+               !line.startsWith(QLatin1String("release"));
+    });
     return received;
+}
+
+QPoint RecorderProcess::pointer() const {
+    const QStringList all = lines();
+    for (auto line = all.crbegin(); line != all.crend(); ++line) {
+        const QStringList words = line->split(QLatin1Char(' '));
+        if (words.size() == 3 && words[0] == QLatin1String("at"))
+            return {words[1].toInt(), words[2].toInt()};
+    }
+    return {-1, -1};
 }
 
 std::string RecorderProcess::received() const {

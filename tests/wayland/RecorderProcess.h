@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -11,15 +12,22 @@ namespace tivrel::test {
 
 class SwaySession;
 
-// The recorder window (tivrel-wayland-recorder) as a child on a sway, and what it received.
+// The recorder window (tivrel-wayland-recorder) as a child on a compositor, and what it
+// received.
 class RecorderProcess {
 public:
-    // Returns once the window is drawn over the whole output.
+    // Returns once the window is drawn over the whole output of the compositor at `socket`;
+    // its files go to `folder`. `arguments` for the recorder: "--fullscreen" where the
+    // compositor does not tile, "--busy" for a window that draws anew every frame.
+    bool start(const QString& socket, const QString& folder, QString* error,
+               const QStringList& arguments = {});
     bool start(const SwaySession& sway, QString* error);
     // Returns once the pointer has come onto the window.
     bool waitForPointer();
     // What the window received, "press 1", "release 1", ... (Qt's button values).
     QStringList events() const;
+    // Where the pointer was last seen on the window; (-1, -1) before it came.
+    QPoint pointer() const;
     // The same in one line, as a failure shows it.
     std::string received() const;
     ChildProcess& process() { return m_process; }

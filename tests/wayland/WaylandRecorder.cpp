@@ -1,9 +1,10 @@
-// A native Wayland window, which sway tiles over the whole output, that prints each button press
-// and release it receives, with the button, one line each: "press 1", "release 4" (Qt's button
-// values). "shown" comes first, once the window has been drawn over the whole output; "entered"
-// each time the pointer comes onto it.
+// A native Wayland window over the whole output, that prints each button press and release it
+// receives, with the button, one line each: "press 1", "release 4" (Qt's button values). "shown"
+// comes first, once the window has been drawn over the whole output; "entered" each time the
+// pointer comes onto it, and "at x y" where the pointer goes on it.
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QWidget>
 
@@ -16,18 +17,29 @@ protected:
     // A first frame drawn before the compositor gave the window the output's size covers only
     // part of it, and clicks beside it reach nothing.
     void paintEvent(QPaintEvent*) override {
+        if (m_busy) {
+            // A window that draws anew every frame, as a video would.
+            QPainter(this).fillRect(rect(), QColor::fromHsv(m_frame++ % 360, 200, 200));
+            update();
+        }
         if (!m_shown && screen() && size() == screen()->size()) {
             m_shown = true;
             say("shown");
         }
     }
+    // Not the place of the entry: Qt 6.4 on mutter reports a stale one there.
     void enterEvent(QEnterEvent*) override { say("entered"); }
+    void mouseMoveEvent(QMouseEvent* event) override { sayPlace(event->position().toPoint()); }
     // A second press soon after the first arrives as a double click; Qt's default handler
     // passes it on here as a press.
     void mousePressEvent(QMouseEvent* event) override { say("press", event->button()); }
     void mouseReleaseEvent(QMouseEvent* event) override { say("release", event->button()); }
 
 private:
+    static void sayPlace(QPoint at) {
+        std::printf("at %d %d\n", at.x(), at.y());
+        std::fflush(stdout);
+    }
     static void say(const char* what, int button = -1) {
         if (button < 0)
             std::printf("%s\n", what);
@@ -36,6 +48,10 @@ private:
         std::fflush(stdout);
     }
     bool m_shown = false;
+    int m_frame = 0;
+
+public:
+    bool m_busy = false;
 };
 
 } // namespace
@@ -43,6 +59,15 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Recorder recorder;
-    recorder.show();
+    recorder.setMouseTracking(true);
+    // "--busy": the window draws anew every frame (for the compositor's cost with a screen
+    // cast).
+    recorder.m_busy = app.arguments().contains(QStringLiteral("--busy"));
+    // Sway tiles a lone window over the output; mutter is asked to ("--fullscreen": a
+    // maximized window there keeps its title bar).
+    if (app.arguments().contains(QStringLiteral("--fullscreen")))
+        recorder.showFullScreen();
+    else
+        recorder.show();
     return app.exec();
 }

@@ -2,6 +2,8 @@
 # and others), or through the virtual pointer protocol of wlroots compositors (sway and its
 # kin), whose client code wayland-scanner writes from the protocol file.
 pkg_check_modules(WaylandClient REQUIRED IMPORTED_TARGET wayland-client)
+# GNOME's pointer watch reads the cursor from a screen cast stream.
+pkg_check_modules(PipeWire REQUIRED IMPORTED_TARGET libpipewire-0.3)
 pkg_get_variable(TIVREL_WAYLAND_SCANNER wayland-scanner wayland_scanner)
 if(NOT TIVREL_WAYLAND_SCANNER)
   message(FATAL_ERROR "wayland-scanner not found (libwayland-dev); or turn off TIVREL_WAYLAND.")
@@ -33,6 +35,8 @@ target_link_libraries(tivrel_wayland_protocol PUBLIC PkgConfig::WaylandClient)
 target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.h
@@ -48,6 +52,7 @@ target_sources(tivrel_core PRIVATE
 # The portal's remote desktop and KWin's scripting through QtDBus once Qt runs; before, libdbus
 # asks what the portal offers. The tests reach both on buses of their own.
 find_package(Qt6 REQUIRED COMPONENTS DBus)
-target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol PkgConfig::DBus)
+target_link_libraries(tivrel_core PRIVATE tivrel_wayland_protocol PkgConfig::DBus
+                      PkgConfig::PipeWire)
 target_link_libraries(tivrel_core PUBLIC Qt6::DBus)
 tivrel_display_session(waylandDisplaySession)

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ChildProcess.h"
+
+#include <QDBusConnection>
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tivrel::test {
+
+// How the portal's dialogs are answered, as a user would with the mouse.
+enum class PortalDialogAnswer {
+    Share,  // "Allow remote interaction" switched on, then Share
+    Cancel, // Cancel
+};
+
+// A headless GNOME of the test's own: mutter with one virtual monitor and no XWayland, on a
+// private session bus with the accessibility bus, PipeWire and WirePlumber, and the desktop
+// portal with its GNOME backend, all in a runtime folder of its own and run as the test's own
+// user (root works: unlike sway, none of them refuses it). Each portal dialog is answered
+// through AT-SPI as it appears (Share unless told otherwise), never by a setting that skips
+// it. Stopped when the object goes.
+class MutterSession {
+public:
+    // The virtual monitor's size; mutter names it kConnector.
+    static constexpr QSize kOutputSize{1280, 1024};
+    static constexpr char kConnector[] = "Meta-0";
+
+    MutterSession();
+    ~MutterSession();
+    MutterSession(const MutterSession&) = delete;
+    MutterSession& operator=(const MutterSession&) = delete;
+
+    // Returns once the portal answers with the screen cast of mutter; false and a reason
+    // otherwise (a missing program names its package).
+    bool start(QString* error);
+    void stop();
+
+    // WAYLAND_DISPLAY for a client: the socket's full path.
+    QString socket() const { return m_socket; }
+    // DBUS_SESSION_BUS_ADDRESS of the private bus, and the test process's connection to it.
+    QString busAddress() const { return m_busAddress; }
+    QDBusConnection bus() const;
+    // The runtime folder (XDG_RUNTIME_DIR), where the logs go too.
+    QString scratch() const { return m_runtime.path(); }
+    // The variables a client of this session needs, "NAME=value".
+    QStringList environment() const;
+    ChildProcess& mutter() { return m_mutter; }
+
+    // Applies to each dialog that appears from now on.
+    void answerDialogsWith(PortalDialogAnswer answer);
+    // How many dialogs have been answered so far.
+    int dialogsAnswered() const;
+
+private:
+    bool startChild(ChildProcess& child, const QStringList& command, const QString& logName,
+                    QString* error);
+    // The last lines of a child's log, for a reason.
+    QString logTail(const QString& logName) const;
+
+    QTemporaryDir m_runtime;
+    QString m_busAddress;
+    QString m_busName;
+    QString m_socket;
+    // In the order they start; stop() ends them the other way round.
+    ChildProcess m_dbus;
+    ChildProcess m_accessibility;
+    ChildProcess m_pipewire;
+    ChildProcess m_wireplumber;
+    ChildProcess m_mutter;
+    ChildProcess m_portalBackend;
+    ChildProcess m_portal;
+    ChildProcess m_dialogAnswerer;
+};
+
+} // namespace tivrel::test
