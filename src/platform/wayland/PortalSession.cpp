@@ -5,6 +5,7 @@
 #include "platform/qt/QtWindowStacking.h"
 #include "platform/wayland/KWinScriptPointerWatch.h"
 #include "platform/wayland/PortalMouse.h"
+#include "platform/wayland/ScreenCastPointerWatch.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -29,8 +30,8 @@ QString askNotice() {
 
 class PortalSession final : public DisplaySession {
 public:
-    PortalSession(bool xwayland)
-        : m_xwayland(xwayland),
+    PortalSession(bool cursorAsData, bool xwayland)
+        : m_cursorAsData(cursorAsData), m_xwayland(xwayland),
           m_mouse(PortalMouse::Asking{
                       .notice = [this] { return notice(); },
                       .request = [this] { return request(); },
@@ -41,12 +42,19 @@ public:
                   }) {}
 
     QByteArray qtPlatform() const override { return m_xwayland ? "xcb" : "wayland"; }
-    // The portal shows no program the pointer; KWin's scripts can.
+    // Where the pointer is comes from KWin's scripts on KDE, and elsewhere (GNOME) from the
+    // cursor of a screen cast of the same portal session. KDE's screen cast went quiet after
+    // a second when tried.
     void toolkitStarted() override {
         const QDBusConnection bus = QDBusConnection::sessionBus();
         if (KWinScriptPointerWatch::available(bus)) {
             auto watch = std::make_unique<KWinScriptPointerWatch>(bus);
             m_news = watch->news();
+            m_watch = std::move(watch);
+        } else if (m_cursorAsData) {
+            auto watch = std::make_unique<ScreenCastPointerWatch>();
+            m_news = watch->news();
+            m_screenCast = watch.get();
             m_watch = std::move(watch);
         }
     }
@@ -73,22 +81,35 @@ private:
             asked.parentWindow = QStringLiteral("x11:") + QString::number(m_owner->winId(), 16);
         if (m_settings)
             asked.restoreToken = m_settings->read(kGrantSection, kGrantKey);
+        asked.cursorStream = m_screenCast != nullptr;
         return asked;
     }
 
     void granted(RemoteDesktopPortal& portal) {
-        const QString token = portal.restoreToken();
         QString error;
+        // Without the stream the watch sees nothing, and runs need an amount, which the run's
+        // start says.
+        if (m_screenCast) {
+            const quint32 node = portal.cursorStreamNode();
+            const int fd = node ? portal.openPipeWireRemote(&error) : -1;
+            if (!node)
+                error = QStringLiteral("the desktop shared no screen");
+            if (fd < 0 || !m_screenCast->connectStream(fd, node, &error))
+                qWarning("Tivrel: the pointer cannot be watched: %s", qPrintable(error));
+        }
+        const QString token = portal.restoreToken();
         // Losing the token only means the system asks again at the next start.
         if (m_settings && !token.isEmpty() &&
             !m_settings->write(kGrantSection, kGrantKey, token, &error))
             qWarning("Tivrel: %s", qPrintable(error));
     }
 
+    bool m_cursorAsData;
     bool m_xwayland;
     PortalMouse m_mouse;
     std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
     int m_news = -1;
+    ScreenCastPointerWatch* m_screenCast = nullptr; // m_watch, where it is the screen cast's
     QtWindowStacking m_stacking;
     SettingsStore* m_settings = nullptr;
     QPointer<QWidget> m_owner;
@@ -97,8 +118,7 @@ private:
 } // namespace
 
 std::unique_ptr<DisplaySession> newPortalSession(bool cursorAsData, bool xwayland) {
-    (void)cursorAsData;
-    return std::make_unique<PortalSession>(xwayland);
+    return std::make_unique<PortalSession>(cursorAsData, xwayland);
 }
 
 } // namespace tivrel

@@ -49,6 +49,12 @@ ScreenCastPointerWatch::ScreenCastPointerWatch() {
 }
 
 ScreenCastPointerWatch::~ScreenCastPointerWatch() {
+    disconnectStream();
+    if (m_news >= 0)
+        close(m_news);
+}
+
+void ScreenCastPointerWatch::disconnectStream() {
     if (m_loop)
         pw_thread_loop_stop(m_loop);
     if (m_stream)
@@ -59,12 +65,18 @@ ScreenCastPointerWatch::~ScreenCastPointerWatch() {
         pw_context_destroy(m_context);
     if (m_loop)
         pw_thread_loop_destroy(m_loop);
-    delete m_listeners;
-    if (m_news >= 0)
-        close(m_news);
+    delete std::exchange(m_listeners, nullptr);
+    m_stream = nullptr;
+    m_core = nullptr;
+    m_context = nullptr;
+    m_loop = nullptr;
+    m_connected = false;
+    m_haveLast = false;
 }
 
 bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QString* error) {
+    // A session granted again after the desktop ended the last one brings a stream of its own.
+    disconnectStream();
     initPipeWire();
     m_loop = pw_thread_loop_new("tivrel-brake", nullptr);
     m_context = m_loop ? pw_context_new(pw_thread_loop_get_loop(m_loop), nullptr, 0) : nullptr;

@@ -43,8 +43,9 @@ public:
     int news() const { return m_news; }
 
     // The stream `nodeId` on the PipeWire connection `pipewireFd` (ScreenCast's
-    // OpenPipeWireRemote), which the watch takes over, closed on failure too. Once, on the UI
-    // thread, after the portal session has started. False and a message on failure.
+    // OpenPipeWireRemote), which the watch takes over, closed on failure too. On the UI
+    // thread, after the portal session has started, between runs; a stream connected before
+    // is let go. False and a message on failure.
     bool connectStream(int pipewireFd, quint32 nodeId, QString* error);
 
     void begin() override;
@@ -62,6 +63,7 @@ private:
     void onBuffers();
     void onFormat();
     void place(int x, int y);
+    void disconnectStream();
     void noPlace();
 
     int m_news = -1;
