@@ -236,8 +236,10 @@ bool MutterSession::start(QString* error) {
 }
 
 void MutterSession::stop() {
-    // The other way round from the start. A service's own children (the accessibility bus
-    // and its registry) share its process group.
+    // The other way round from the start. The accessibility bus launcher ends the bus it
+    // started only when asked to end; a service's other children share its process group.
+    if (m_accessibility.sendSignal(SIGTERM))
+        m_accessibility.waitForEnd(2s);
     for (ChildProcess* child : {&m_dialogAnswerer, &m_portal, &m_portalBackend, &m_mutter,
                                 &m_wireplumber, &m_pipewire, &m_accessibility, &m_dbus}) {
         if (child->started() && !child->hasEnded())

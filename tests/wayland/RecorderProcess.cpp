@@ -66,6 +66,18 @@ QPoint RecorderProcess::pointer() const {
     return {-1, -1};
 }
 
+int RecorderProcess::pressesAfter(QPoint place) const {
+    const QStringList all = lines();
+    const QString there = QStringLiteral("at %1 %2").arg(place.x()).arg(place.y());
+    const qsizetype from = all.indexOf(there);
+    if (from < 0)
+        return 0;
+    int presses = 0;
+    for (qsizetype i = from; i < all.size(); ++i)
+        presses += all[i].startsWith(QLatin1String("press"));
+    return presses;
+}
+
 std::string RecorderProcess::received() const {
     return inOneLine(events());
 }

@@ -28,6 +28,8 @@ public:
     QStringList events() const;
     // Where the pointer was last seen on the window; (-1, -1) before it came.
     QPoint pointer() const;
+    // The presses that came after the pointer was first seen at `place`.
+    int pressesAfter(QPoint place) const;
     // The same in one line, as a failure shows it.
     std::string received() const;
     ChildProcess& process() { return m_process; }

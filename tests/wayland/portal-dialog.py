@@ -37,6 +37,19 @@ def press(node):
     action.doAction(0)
 
 
+def checked(node):
+    return node.getState().contains(pyatspi.STATE_CHECKED)
+
+
+def wait_until(done, seconds=2.0):
+    deadline = time.monotonic() + seconds
+    while not done():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+    return True
+
+
 def answer(path):
     try:
         with open(path) as f:
@@ -65,9 +78,15 @@ def main():
                 press(find(frame, pyatspi.ROLE_PUSH_BUTTON, CANCEL))
                 print("cancelled", flush=True)
             else:
+                # The switch may come a moment after the buttons, and takes a moment to turn
+                # on: Share only once it reads on, or the session comes without the pointer.
                 allow = find(frame, pyatspi.ROLE_CHECK_BOX, ALLOW)
-                if allow is not None and not allow.getState().contains(pyatspi.STATE_CHECKED):
+                if allow is None:
+                    continue
+                if not checked(allow):
                     press(allow)
+                    if not wait_until(lambda: checked(allow)):
+                        continue
                 press(find(frame, pyatspi.ROLE_PUSH_BUTTON, SHARE))
                 print("shared", flush=True)
             answered.append(frame)

@@ -108,10 +108,14 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
         if (id == SPA_PARAM_Format && param)
             static_cast<ScreenCastPointerWatch*>(self)->onFormat();
     };
-    m_listeners->streamEvents.state_changed = [](void*, pw_stream_state, pw_stream_state state,
+    m_listeners->streamEvents.state_changed = [](void* self, pw_stream_state, pw_stream_state state,
                                                  const char* message) {
         if (state == PW_STREAM_STATE_ERROR)
             qWarning("pointer watch: the screen cast stream failed: %s", message);
+        auto* watch = static_cast<ScreenCastPointerWatch*>(self);
+        watch->m_linked = state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING;
+        watch->m_failed = state == PW_STREAM_STATE_ERROR;
+        pw_thread_loop_signal(watch->m_loop, false);
     };
     m_listeners->streamEvents.process = [](void* self) {
         static_cast<ScreenCastPointerWatch*>(self)->onBuffers();
@@ -140,10 +144,19 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
     const int connected = pw_stream_connect(
         m_stream, PW_DIRECTION_INPUT, nodeId,
         pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_INACTIVE), params, 1);
+    // A stream made active before it is linked to the compositor's stays without frames:
+    // the first run waits here for the link instead.
+    timespec deadline{};
+    pw_thread_loop_get_time(m_loop, &deadline, 5 * SPA_NSEC_PER_SEC);
+    while (connected >= 0 && !m_linked && !m_failed &&
+           pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
+    }
+    const bool linked = m_linked;
     pw_thread_loop_unlock(m_loop);
-    if (connected < 0) {
+    if (connected < 0 || !linked) {
         *error = QStringLiteral("the screen cast stream did not connect: %1")
-                     .arg(spa_strerror(connected));
+                     .arg(connected < 0 ? QString::fromLocal8Bit(spa_strerror(connected))
+                                        : QStringLiteral("no link to the compositor"));
         return false;
     }
     m_connected = true;

@@ -75,6 +75,8 @@ private:
     bool m_connected = false;
 
     // Under the loop's lock.
+    bool m_linked = false; // the stream is linked to the compositor's (paused or streaming)
+    bool m_failed = false;
     bool m_watching = false;
     bool m_haveStart = false;
     bool m_firstFrame = false; // since begin()
