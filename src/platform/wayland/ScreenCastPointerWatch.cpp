@@ -71,6 +71,8 @@ void ScreenCastPointerWatch::disconnectStream() {
     m_context = nullptr;
     m_loop = nullptr;
     m_connected = false;
+    m_linked = false;
+    m_failed = false;
     m_haveLast = false;
 }
 
