@@ -189,8 +189,8 @@ TEST_P(PortalAskTest, AsksOnceAndClicksOnlyWhenAllowed) {
 INSTANTIATE_TEST_SUITE_P(Dialogs, PortalAskTest, ::testing::ValuesIn(kAsks),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The click thread presses without waiting and waits for each release: the portal must still
-// get every press before its release, in order, with each button's own code.
+// The click thread's clicks reach the portal in order, every press before its release, each
+// with its button's own code.
 TEST_F(PortalSessionTest, ClickThreadsClicksArriveInOrder) {
     auto session = newSession();
     Mouse& mouse = session->mouse();

@@ -168,6 +168,28 @@ TEST_F(ScreenCastWatchedRun, AMoveStopsAFastRun) {
                 int(received / 2), rig.recorder().pressesAfter(QPoint(700, 500)));
 }
 
+// Every click of a fast run through the portal lands once: none lost on the way through the
+// portal and its GNOME backend, none doubled.
+TEST_F(ScreenCastWatchedRun, EveryClickOfAFastRunLandsOnce) {
+    constexpr int kAmount = 200;
+    ended = false;
+    timer.start(5,
+                {.tick =
+                     [this] {
+                         rig.mouse().click(MouseButton::Left);
+                         return ++clicks < kAmount;
+                     },
+                 .look = [] { return true; }},
+                [this] { ended = true; });
+    ASSERT_TRUE(waitForTheEnd());
+    QStringList expected;
+    for (int i = 0; i < kAmount; ++i)
+        expected << QStringLiteral("press 1") << QStringLiteral("release 1");
+    waitUntil([&] { return rig.recorder().events().size() >= expected.size(); }, 5s, 10ms);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(rig.recorder().received(), inOneLine(expected));
+}
+
 // Cancelled in the system's dialog: nothing is granted and the watch has no stream, so a run
 // could not be stopped by a move; the program must not take it for a watch that sees.
 TEST(ScreenCastPointerWatch, ADialogCancelledLeavesTheWatchBlind) {
