@@ -1,6 +1,5 @@
 #include "RecorderProcess.h"
 
-#include "SwaySession.h"
 #include "Waiting.h"
 
 #include <QFile>
@@ -13,17 +12,21 @@ std::string inOneLine(const QStringList& events) {
     return events.join(QStringLiteral(", ")).toStdString();
 }
 
-bool RecorderProcess::start(const SwaySession& sway, QString* error) {
+bool RecorderProcess::start(const QString& socket, const QString& folder, QString* error,
+                            Cover cover) {
     const QStringList environment{
         QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
-        QStringLiteral("HOME=") + sway.scratch(),
-        QStringLiteral("XDG_RUNTIME_DIR=") + sway.scratch(),
+        QStringLiteral("HOME=") + folder,
+        QStringLiteral("XDG_RUNTIME_DIR=") + folder,
         QStringLiteral("QT_QPA_PLATFORM=wayland"),
-        QStringLiteral("WAYLAND_DISPLAY=") + sway.socket(),
+        QStringLiteral("WAYLAND_DISPLAY=") + socket,
     };
-    m_output = sway.scratch() + QStringLiteral("/recorder.out");
-    if (!m_process.start({QStringLiteral(TIVREL_WAYLAND_RECORDER)}, environment, m_output,
-                         sway.scratch() + QStringLiteral("/recorder.err"), error))
+    QStringList command{QStringLiteral(TIVREL_WAYLAND_RECORDER)};
+    if (cover == Cover::FullScreen)
+        command << QStringLiteral("--full-screen");
+    m_output = folder + QStringLiteral("/recorder.out");
+    if (!m_process.start(command, environment, m_output, folder + QStringLiteral("/recorder.err"),
+                         error))
         return false;
     if (waitUntil([this] { return lines().contains(QStringLiteral("shown")); }, 20s))
         return true;
@@ -42,10 +45,16 @@ QStringList RecorderProcess::lines() const {
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QStringList RecorderProcess::events() const {
+QStringList RecorderProcess::timeline() const {
     QStringList received = lines();
     received.removeAll(QStringLiteral("shown"));
     received.removeAll(QStringLiteral("entered"));
+    return received;
+}
+
+QStringList RecorderProcess::events() const {
+    QStringList received = timeline();
+    received.removeIf([](const QString& line) { return line.startsWith(u"pointer "); });
     return received;
 }
 
