@@ -232,8 +232,8 @@ bool RemoteDesktopPortal::sendButton(int code, bool pressed) {
         return false;
     QDBusMessage call = sessionCall(kRemoteDesktop, QStringLiteral("NotifyPointerButton"));
     call << code << uint(pressed ? 1 : 0);
-    if (pressed)
-        return m_bus.send(call);
+    // The portal may handle each call on a thread of its own: a release sent before the
+    // press was answered can reach the compositor first, and the button stays down.
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, kInputCallTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         m_lost = true;

@@ -54,9 +54,8 @@ public:
     // descriptor. -1 and a message on failure.
     int openPipeWireRemote(QString* error);
 
-    // Buttons by their Linux input code (BTN_LEFT and so on). From any thread. A press is
-    // sent without waiting; a release waits for the portal's answer, which comes after it
-    // handled the press too. False once the session is gone.
+    // Buttons by their Linux input code (BTN_LEFT and so on). From any thread. Each waits
+    // for the portal's answer. False once the session is gone.
     bool sendButton(int code, bool pressed);
     // A relative pointer motion.
     bool sendMotion(double dx, double dy);
