@@ -7,14 +7,12 @@ namespace tivrel::test {
 // The test's own hand on a compositor's pointer, a source of input beside the program's:
 // what moves the pointer that every window sees, native Wayland ones and XWayland's alike.
 // XTEST inside XWayland moves only XWayland's idea of the pointer, not the compositor's.
-// Each call returns once the compositor has handled it.
+// It returns once the compositor has handled the move.
 class CompositorHand {
 public:
     virtual ~CompositorHand() = default;
     // In the compositor's global coordinates.
     virtual bool moveTo(QPoint place) = 0;
-    // A button held for a moment, where the pointer is: 1 left, 2 middle, 3 right.
-    virtual bool click(int button) = 0;
 };
 
 } // namespace tivrel::test

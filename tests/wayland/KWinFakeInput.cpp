@@ -6,9 +6,7 @@
 
 #include <QFile>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace tivrel::test {
 
@@ -20,11 +18,6 @@ void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
     if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 3)
         *static_cast<org_kde_kwin_fake_input**>(data) = static_cast<org_kde_kwin_fake_input*>(
             wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 3));
-}
-
-// The driver numbers the buttons as X does; KWin takes the kernel's codes.
-std::uint32_t buttonCode(int button) {
-    return button == 3 ? 0x111 : button == 2 ? 0x112 : 0x110;
 }
 
 const wl_registry_listener kListener{
@@ -58,17 +51,6 @@ bool KWinFakeInput::open(const QString& socket) {
 bool KWinFakeInput::moveTo(QPoint place) {
     org_kde_kwin_fake_input_pointer_motion_absolute(m_input, wl_fixed_from_int(place.x()),
                                                     wl_fixed_from_int(place.y()));
-    return wl_display_roundtrip(m_display) >= 0;
-}
-
-bool KWinFakeInput::click(int button) {
-    const std::uint32_t code = buttonCode(button);
-    org_kde_kwin_fake_input_button(m_input, code, WL_POINTER_BUTTON_STATE_PRESSED);
-    if (wl_display_roundtrip(m_display) < 0)
-        return false;
-    // Qt's buttons miss a press and a release that reach them together.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    org_kde_kwin_fake_input_button(m_input, code, WL_POINTER_BUTTON_STATE_RELEASED);
     return wl_display_roundtrip(m_display) >= 0;
 }
 

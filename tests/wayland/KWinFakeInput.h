@@ -23,7 +23,6 @@ public:
 
     bool open(const QString& socket);
     bool moveTo(QPoint place) override;
-    bool click(int button) override;
 
 private:
     wl_display* m_display = nullptr;
