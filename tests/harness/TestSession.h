@@ -6,7 +6,9 @@
 // sees them. X11TestSession (Xvfb, openbox, trayer) implements it, and so does
 // WaylandTestSession (tests/wayland/: a headless sway) with the same five things: its start
 // and stop, the environment its clients need (WAYLAND_DISPLAY), pointer and keys through its
-// virtual input, and the windows of a process with their kind, title and place.
+// virtual input, and the windows of a process with their kind, title and place; and
+// XWaylandTestSession (tests/wayland/: a headless KWin with XWayland), whose windows and keys
+// are X11's and whose pointer is the compositor's.
 
 #include "SessionWindow.h"
 

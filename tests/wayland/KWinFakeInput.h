@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CompositorHand.h"
+
 #include <QPoint>
 #include <QString>
 
@@ -12,16 +14,15 @@ namespace tivrel::test {
 // user's would, beside the program's own portal session. KWin offers it only to a program
 // whose desktop file asks for it (KWinSession writes one). Each call returns once KWin has
 // handled it.
-class KWinFakeInput {
+class KWinFakeInput final : public CompositorHand {
 public:
     KWinFakeInput() = default;
-    ~KWinFakeInput();
+    ~KWinFakeInput() override;
     KWinFakeInput(const KWinFakeInput&) = delete;
     KWinFakeInput& operator=(const KWinFakeInput&) = delete;
 
     bool open(const QString& socket);
-    // In KWin's global coordinates.
-    bool moveTo(QPoint place);
+    bool moveTo(QPoint place) override;
 
 private:
     wl_display* m_display = nullptr;

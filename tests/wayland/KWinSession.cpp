@@ -43,6 +43,11 @@ constexpr char kFakeInputEntry[] = "[Desktop Entry]\n"
                                    "Exec=%1\n"
                                    "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
 
+// What KWin starts once XWayland takes clients: it writes the display KWin chose, which
+// KWin tells only the programs it starts.
+constexpr char kTellDisplay[] = "#!/bin/sh\n"
+                                "echo \"$DISPLAY\" > %1.part && mv %1.part %1\n";
+
 bool writeFile(const QString& path, const QByteArray& text) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
@@ -64,8 +69,8 @@ bool answers(const QDBusConnection& bus, const QString& service, const QString& 
 
 } // namespace
 
-KWinSession::KWinSession()
-    : m_busName(QStringLiteral("tivrel-kwin-session-%1").arg(quintptr(this), 0, 16)) {}
+KWinSession::KWinSession(X11 x11)
+    : m_x11(x11), m_busName(QStringLiteral("tivrel-kwin-session-%1").arg(quintptr(this), 0, 16)) {}
 
 KWinSession::~KWinSession() {
     QDBusConnection::disconnectFromBus(m_busName);
@@ -157,21 +162,36 @@ bool KWinSession::start(QString* error) {
     }
 
     const QString socket = runtime + QStringLiteral("/wayland-0");
+    QStringList command{kwin,
+                        QStringLiteral("--virtual"),
+                        QStringLiteral("--no-lockscreen"),
+                        QStringLiteral("--socket"),
+                        QStringLiteral("wayland-0"),
+                        QStringLiteral("--width"),
+                        QString::number(kOutputSize.width()),
+                        QStringLiteral("--height"),
+                        QString::number(kOutputSize.height())};
+    const QString displayFile = runtime + QStringLiteral("/xwayland-display");
+    if (m_x11 == X11::XWayland) {
+        const QString tell = runtime + QStringLiteral("/bin/tell-display");
+        if (!writeFile(tell, QString::fromLatin1(kTellDisplay).arg(displayFile).toUtf8()) ||
+            !QFile::setPermissions(tell, QFileDevice::ReadOwner | QFileDevice::ExeOwner)) {
+            *error = QStringLiteral("cannot write %1").arg(tell);
+            return false;
+        }
+        command << QStringLiteral("--xwayland") << tell;
+    }
     QElapsedTimer clock;
     clock.start();
     // QPainter composition: llvmpipe's OpenGL would cost the machine's cores for nothing.
-    if (!startChild(m_kwin,
-                    {kwin, QStringLiteral("--virtual"), QStringLiteral("--no-lockscreen"),
-                     QStringLiteral("--socket"), QStringLiteral("wayland-0"),
-                     QStringLiteral("--width"), QString::number(kOutputSize.width()),
-                     QStringLiteral("--height"), QString::number(kOutputSize.height())},
-                    {QStringLiteral("KWIN_COMPOSE=Q")}, QStringLiteral("kwin.log"), error))
+    if (!startChild(m_kwin, command, {QStringLiteral("KWIN_COMPOSE=Q")}, QStringLiteral("kwin.log"),
+                    error))
         return false;
     const QString scripting = QStringLiteral("/Scripting");
     const bool kwinUp = waitUntil(
         [&] {
             return m_kwin.hasEnded() ||
-                   (QFile::exists(socket) &&
+                   (QFile::exists(socket) && (m_x11 == X11::None || QFile::exists(displayFile)) &&
                     answers(bus(), QStringLiteral("org.kde.KWin"), scripting,
                             QStringLiteral("org.kde.kwin.Scripting"),
                             QStringLiteral("isScriptLoaded"), {QStringLiteral("none")}));
@@ -184,6 +204,16 @@ bool KWinSession::start(QString* error) {
     }
     m_kwinStartSeconds = double(clock.nsecsElapsed()) / 1e9;
     m_socket = socket;
+    if (m_x11 == X11::XWayland) {
+        QFile file(displayFile);
+        if (file.open(QIODevice::ReadOnly))
+            m_xwaylandDisplay = QString::fromLocal8Bit(file.readAll()).trimmed();
+        if (!m_xwaylandDisplay.startsWith(QLatin1Char(':'))) {
+            *error = QStringLiteral("KWin named no XWayland display: ") +
+                     logText(scratch() + "/kwin.log");
+            return false;
+        }
+    }
 
     if (!startChild(m_pipewire, {needed[2].path}, {}, QStringLiteral("pipewire.log"), error) ||
         !startChild(m_portalBackend, {needed[4].path}, {QStringLiteral("QT_QPA_PLATFORM=wayland")},

@@ -14,18 +14,22 @@ namespace tivrel::test {
 // PipeWire, xdg-desktop-portal and its KDE backend, all in a runtime folder and a home of their
 // own. The test program itself may use KWin's fake input (the hand that moves the pointer):
 // KWin grants it to programs whose desktop file asks for it, and the session's home holds one
-// for the running test program. Everything is stopped when the object goes.
+// for the running test program. With XWayland, KWin starts a rootless X server for X11
+// clients beside its Wayland ones. Everything is stopped when the object goes.
 class KWinSession {
 public:
     static constexpr QSize kOutputSize{1280, 1024};
+    enum class X11 { None, XWayland };
 
-    KWinSession();
+    explicit KWinSession(X11 x11 = X11::None);
     ~KWinSession();
 
     // Returns once the portal answers; false and a reason otherwise.
     bool start(QString* error);
     // WAYLAND_DISPLAY for a client: the socket's full path.
     QString socket() const { return m_socket; }
+    // DISPLAY for an X11 client (":N"), once started with XWayland.
+    const QString& xwaylandDisplay() const { return m_xwaylandDisplay; }
     // DBUS_SESSION_BUS_ADDRESS for a client.
     QString busAddress() const;
     // A connection of the test's own to the session's bus.
@@ -33,7 +37,8 @@ public:
     // The logs and the clients' own runtime files.
     QString scratch() const { return m_scratch.path(); }
     ChildProcess& kwin() { return m_kwin; }
-    // Seconds from starting KWin until its scripting answered on the bus.
+    // Seconds from starting KWin until its scripting answered on the bus (and XWayland took
+    // clients).
     double kwinStartSeconds() const { return m_kwinStartSeconds; }
 
 private:
@@ -41,6 +46,7 @@ private:
                     const QString& logName, QString* error);
     QStringList environment() const;
 
+    X11 m_x11;
     QTemporaryDir m_runtime;
     QTemporaryDir m_scratch;
     QString m_busName;
@@ -51,6 +57,7 @@ private:
     ChildProcess m_portalBackend;
     ChildProcess m_portal;
     QString m_socket;
+    QString m_xwaylandDisplay;
     double m_kwinStartSeconds = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "RecorderProcess.h"
 
-#include "SwaySession.h"
 #include "Waiting.h"
 
 #include <QFile>
@@ -11,10 +10,6 @@ using namespace std::chrono_literals;
 
 std::string inOneLine(const QStringList& events) {
     return events.join(QStringLiteral(", ")).toStdString();
-}
-
-bool RecorderProcess::start(const SwaySession& sway, QString* error) {
-    return start(sway.socket(), sway.scratch(), error);
 }
 
 bool RecorderProcess::start(const QString& socket, const QString& folder, QString* error,

@@ -10,8 +10,6 @@
 
 namespace tivrel::test {
 
-class SwaySession;
-
 // The recorder window (tivrel-wayland-recorder) as a child on a compositor, and what it
 // received.
 class RecorderProcess {
@@ -21,7 +19,6 @@ public:
     // compositor does not tile, "--busy" for a window that draws anew every frame.
     bool start(const QString& socket, const QString& folder, QString* error,
                const QStringList& arguments = {});
-    bool start(const SwaySession& sway, QString* error);
     // Returns once the pointer has come onto the window.
     bool waitForPointer();
     // What the window received, "press 1", "release 1", ... (Qt's button values).

@@ -37,7 +37,7 @@ protected:
         QString error;
         ASSERT_TRUE(sway.start(&error)) << qPrintable(error);
         qputenv("WAYLAND_DISPLAY", QFile::encodeName(sway.socket()));
-        ASSERT_TRUE(recorder.start(sway, &error)) << qPrintable(error);
+        ASSERT_TRUE(recorder.start(sway.socket(), sway.scratch(), &error)) << qPrintable(error);
         // Off the middle, so the place is not where sway puts a new pointer.
         ASSERT_TRUE(placer.open(sway.socket()));
         ASSERT_TRUE(placer.moveTo(QPoint(400, 300), SwaySession::kOutputSize));

@@ -23,7 +23,8 @@ TEST(WaylandProgram, ClicksTheAmountTypedOnANativeWindowAndSaysSo) {
     QString error;
     ASSERT_TRUE(session.start(&error)) << qPrintable(error);
     RecorderProcess target;
-    ASSERT_TRUE(target.start(session.sway(), &error)) << qPrintable(error);
+    ASSERT_TRUE(target.start(session.sway().socket(), session.sway().scratch(), &error))
+        << qPrintable(error);
     ProgramHome home(QStringLiteral(TIVREL_PROGRAM_FILE));
     ASSERT_TRUE(home.isValid()) << qPrintable(home.error());
     ASSERT_TRUE(home.writeAcceptedSettings(true));

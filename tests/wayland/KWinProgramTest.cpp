@@ -1,0 +1,124 @@
+// The real program on a headless KWin with XWayland, as on KDE: its windows are X11 windows,
+// its clicks go through the desktop portal onto a native Wayland window, and KWin's scripting
+// tells it where the pointer is. Driven from outside as the user drives it.
+#include "DialogLog.h"
+#include "ProgramDriver.h"
+#include "ProgramHome.h"
+#include "RecorderProcess.h"
+#include "Waiting.h"
+#include "XWaylandTestSession.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <utility>
+
+namespace tivrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Left of the main window, which KWin places in the middle of the screen, on the recorder
+// that covers the output.
+constexpr QPoint kTarget(160, 870);
+
+qsizetype pressesIn(const QStringList& lines) {
+    return lines.filter(QStringLiteral("press ")).size();
+}
+
+class KWinProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(m_home.isValid()) << qPrintable(m_home.error());
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(m_session.start(&error)) << qPrintable(error);
+        std::printf("KWin and XWayland took clients after %.2f s (%.2f s with the portal)\n",
+                    m_session.kwin().kwinStartSeconds(), double(clock.elapsed()) / 1e3);
+        ASSERT_TRUE(m_target.start(m_session.kwin().socket(), m_session.kwin().scratch(), &error,
+                                   {QStringLiteral("--fullscreen")}))
+            << qPrintable(error);
+        ASSERT_TRUE(m_home.writeAcceptedSettings(true));
+        ASSERT_TRUE(m_driver.start(&error)) << qPrintable(error);
+        const std::optional<QRect> main = m_driver.placeMainWindow(&error);
+        ASSERT_TRUE(main) << qPrintable(error);
+        ASSERT_FALSE(main->contains(kTarget));
+    }
+
+    // A run of clicks every `interval` ms, `amount` of them (0: until stopped), started with
+    // ENTER on the target; the notice the program gives before its first ask answered.
+    void startRun(int interval, int amount) {
+        QString error;
+        ASSERT_TRUE(m_driver.setSpeed(interval, &error)) << qPrintable(error);
+        ASSERT_TRUE(m_driver.setAmount(amount, &error)) << qPrintable(error);
+        ASSERT_TRUE(m_driver.pressEnter(kTarget, &error)) << qPrintable(error);
+        ASSERT_TRUE(m_driver.answerBox(QStringLiteral("Tivrel"), QStringLiteral("Return"), &error))
+            << qPrintable(error) << "; the program said: " << qPrintable(m_driver.standardError());
+        m_dialogsAtStart = m_home.dialogs().size();
+    }
+
+    // The run's message, once it came.
+    std::optional<DialogLine> runMessage(std::chrono::milliseconds timeout = 60s) {
+        if (!waitUntil([&] { return m_home.dialogs().size() > m_dialogsAtStart; }, timeout, 5ms))
+            return std::nullopt;
+        return m_home.dialogs().back();
+    }
+
+    std::string said() const {
+        return "the window received " + m_target.received() +
+               "; the program said: " + m_driver.standardError().toStdString();
+    }
+
+    XWaylandTestSession m_session;
+    RecorderProcess m_target;
+    ProgramHome m_home{QStringLiteral(TIVREL_PROGRAM_FILE)};
+    ProgramDriver m_driver{m_session, m_home};
+    std::size_t m_dialogsAtStart = 0;
+};
+
+TEST_F(KWinProgram, ClicksTheAmountTypedOnANativeWindowThroughThePortal) {
+    constexpr int kAmount = 12;
+    ASSERT_NO_FATAL_FAILURE(startRun(25, kAmount));
+    const std::optional<DialogLine> stop = runMessage();
+    ASSERT_TRUE(stop) << "the run did not end; " << said();
+    EXPECT_TRUE(stop->text.startsWith(QStringLiteral("The required amount of clicks"))) << *stop;
+    QStringList expected;
+    for (int i = 0; i < kAmount; ++i)
+        expected << QStringLiteral("press 1") << QStringLiteral("release 1");
+    // The portal passes the clicks on without waiting for KWin: the last may still be on its
+    // way when the message shows.
+    waitUntil([&] { return m_target.events().size() >= expected.size(); }, 10s);
+    EXPECT_EQ(m_target.received(), inOneLine(expected));
+}
+
+TEST_F(KWinProgram, AMoveByAnotherHandStopsARunWithoutAnAmountBeforeItsNextClick) {
+    ASSERT_NO_FATAL_FAILURE(startRun(50, 0));
+    ASSERT_TRUE(waitUntil([&] { return pressesIn(m_target.events()) >= 3; }, 20s)) << said();
+    const QPoint moved = kTarget + QPoint(40, 0);
+    QElapsedTimer sinceMove;
+    ASSERT_TRUE(m_session.hand().moveTo(moved));
+    sinceMove.start();
+    const std::optional<DialogLine> stop = runMessage(20s);
+    ASSERT_TRUE(stop) << "the run did not stop; " << said();
+    std::printf("the run's message showed %.0f ms after the move\n",
+                double(sinceMove.nsecsElapsed()) / 1e6);
+    EXPECT_TRUE(stop->text.startsWith(QStringLiteral("The mouse was moved."))) << *stop;
+
+    // What the portal had already passed on arrives meanwhile; then nothing more comes.
+    ASSERT_TRUE(waitUntil([&] { return m_target.pointer() == moved; }, 10s)) << said();
+    QStringList events = m_target.events();
+    waitUntil(
+        [&] {
+            const QStringList now = m_target.events();
+            return std::exchange(events, now) == now;
+        },
+        5s, 500ms);
+    EXPECT_EQ(m_target.pressesAfter(moved), 0) << said();
+    EXPECT_EQ(pressesIn(events), events.filter(QStringLiteral("release ")).size()) << said();
+}
+
+} // namespace
+} // namespace tivrel::test

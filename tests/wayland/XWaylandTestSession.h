@@ -1,0 +1,47 @@
+#pragma once
+
+#include "CompositorHand.h"
+#include "KWinSession.h"
+#include "TestSession.h"
+#include "X11TestSession.h"
+
+#include <memory>
+#include <optional>
+
+namespace tivrel::test {
+
+// The program driver's session on a Wayland desktop with XWayland, as KDE's is: the program's
+// windows are X11 windows, found, clicked and given keys and the focus through an
+// X11TestSession on the XWayland display, while the pointer that the program's clicks land
+// at and that its watch sees is the compositor's own, moved by the compositor's hand (XTEST
+// moves XWayland's pointer alone). Its clients reach the compositor's session bus, where the
+// portal and KWin's scripting are. Only start() knows which compositor it is, a headless
+// KWin of its own.
+class XWaylandTestSession final : public TestSession {
+public:
+    XWaylandTestSession();
+
+    bool start(QString* error) override;
+    void stop() override;
+    QString name() const override;
+    void addTo(QProcessEnvironment& environment) const override;
+    bool movePointer(QPoint onScreen) const override;
+    bool click(QPoint onScreen, int button) const override;
+    bool keys(const QStringList& keys) const override;
+    bool activate(unsigned long window) const override;
+    std::vector<WindowInfo> windowsOf(qint64 pid) const override;
+    const QString& lastFailure() const override { return m_lastFailure; }
+
+    KWinSession& kwin() { return m_kwin; }
+    X11TestSession& x11() { return *m_x11; }
+    // Moves made with it come from another source than the program's clicks.
+    CompositorHand& hand() const { return *m_hand; }
+
+private:
+    KWinSession m_kwin;
+    std::unique_ptr<CompositorHand> m_hand;
+    std::optional<X11TestSession> m_x11;
+    mutable QString m_lastFailure;
+};
+
+} // namespace tivrel::test
