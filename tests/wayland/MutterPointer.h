@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CompositorHand.h"
+
 #include <QDBusConnection>
 #include <QPoint>
 #include <QString>
@@ -10,17 +12,17 @@ namespace tivrel::test {
 // a remote desktop session of mutter's own D-Bus API (org.gnome.Mutter.RemoteDesktop), with
 // a screen cast of the monitor for absolute places. It asks nothing of the user. Its session
 // ends when the object goes.
-class MutterPointer {
+class MutterPointer final : public CompositorHand {
 public:
     MutterPointer() = default;
-    ~MutterPointer();
+    ~MutterPointer() override;
     MutterPointer(const MutterPointer&) = delete;
     MutterPointer& operator=(const MutterPointer&) = delete;
 
     // On mutter's session bus; false and a reason otherwise.
     bool open(const QDBusConnection& bus, const QString& connector, QString* error);
     // Puts the pointer at a place on the monitor; returns once mutter has the call.
-    bool moveTo(QPoint place);
+    bool moveTo(QPoint place) override;
     // By so many pixels from where it is.
     bool moveBy(double dx, double dy);
     // `code` as linux/input-event-codes.h numbers the buttons.

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <wayland-client.h>
@@ -82,8 +83,8 @@ std::atomic<int> sessionNumber{0};
 
 } // namespace
 
-MutterSession::MutterSession()
-    : m_busName(QStringLiteral("tivrel-mutter-%1").arg(sessionNumber++)) {}
+MutterSession::MutterSession(X11 x11)
+    : m_x11(x11), m_busName(QStringLiteral("tivrel-mutter-%1").arg(sessionNumber++)) {}
 
 MutterSession::~MutterSession() {
     stop();
@@ -112,6 +113,13 @@ bool MutterSession::startChild(ChildProcess& child, const QStringList& command,
                                const QString& logName, QString* error) {
     const QString log = m_runtime.filePath(logName + QStringLiteral(".log"));
     return child.start(command, environment(), log, log, error);
+}
+
+QString MutterSession::xauthority() const {
+    const QStringList cookies = QDir(m_runtime.path())
+                                    .entryList({QStringLiteral(".mutter-Xwaylandauth.*")},
+                                               QDir::Files | QDir::Hidden);
+    return cookies.isEmpty() ? QString() : m_runtime.filePath(cookies.first());
 }
 
 QString MutterSession::logTail(const QString& logName) const {
@@ -170,14 +178,15 @@ bool MutterSession::start(QString* error) {
         !startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"), error) ||
         !startChild(m_wireplumber, {QStringLiteral("wireplumber")}, QStringLiteral("wireplumber"),
                     error) ||
-        // No XWayland: the clicks under test must reach a native Wayland window, and mutter
-        // starts faster without it.
-        !startChild(m_mutter,
-                    {QStringLiteral("mutter"), QStringLiteral("--headless"),
-                     QStringLiteral("--wayland"), QStringLiteral("--no-x11"),
-                     QStringLiteral("--virtual-monitor"),
-                     QStringLiteral("%1x%2").arg(kOutputSize.width()).arg(kOutputSize.height())},
-                    QStringLiteral("mutter"), error) ||
+        // Without XWayland where the test does not ask for it: mutter starts faster.
+        !startChild(
+            m_mutter,
+            QStringList{
+                QStringLiteral("mutter"), QStringLiteral("--headless"), QStringLiteral("--wayland"),
+                QStringLiteral("--virtual-monitor"),
+                QStringLiteral("%1x%2").arg(kOutputSize.width()).arg(kOutputSize.height())} +
+                (m_x11 == X11::None ? QStringList{QStringLiteral("--no-x11")} : QStringList{}),
+            QStringLiteral("mutter"), error) ||
         !startChild(m_dialogAnswerer,
                     {QString::fromLatin1(kPython), QStringLiteral(TIVREL_PORTAL_DIALOG_SCRIPT),
                      runtime + QStringLiteral("/dialog-answer")},
@@ -197,6 +206,25 @@ bool MutterSession::start(QString* error) {
                      .arg(m_mutter.describeEnd(),
                           logTail(QStringLiteral("mutter")) + logTail(QStringLiteral("pipewire")));
         return false;
+    }
+    // mutter names the display it listens on for X11 clients in its log, and starts
+    // XWayland at the first one.
+    if (m_x11 == X11::XWayland) {
+        const QRegularExpression named(QStringLiteral("Using public X11 display (:\\d+)"));
+        waitUntil(
+            [&] {
+                QFile log(m_runtime.filePath(QStringLiteral("mutter.log")));
+                if (log.open(QIODevice::ReadOnly))
+                    m_xwaylandDisplay =
+                        named.match(QString::fromLocal8Bit(log.readAll())).captured(1);
+                return !m_xwaylandDisplay.isEmpty();
+            },
+            10s, 5ms);
+        if (m_xwaylandDisplay.isEmpty()) {
+            *error =
+                QStringLiteral("mutter named no X11 display: ") + logTail(QStringLiteral("mutter"));
+            return false;
+        }
     }
 
     // The portal asks its backend what a screen cast offers once, at its start: the backend

@@ -15,7 +15,8 @@ enum class PortalDialogAnswer {
     Cancel, // Cancel
 };
 
-// A headless GNOME of the test's own: mutter with one virtual monitor and no XWayland, on a
+// A headless GNOME of the test's own: mutter with one virtual monitor (with XWayland on
+// request, as GNOME starts it for X11 clients; none otherwise), on a
 // private session bus with the accessibility bus, PipeWire and WirePlumber, and the desktop
 // portal with its GNOME backend, all in a runtime folder of its own and run as the test's own
 // user (root works: unlike sway, none of them refuses it). Each portal dialog is answered
@@ -27,7 +28,9 @@ public:
     static constexpr QSize kOutputSize{1280, 1024};
     static constexpr char kConnector[] = "Meta-0";
 
-    MutterSession();
+    enum class X11 { None, XWayland };
+
+    explicit MutterSession(X11 x11 = X11::None);
     ~MutterSession();
     MutterSession(const MutterSession&) = delete;
     MutterSession& operator=(const MutterSession&) = delete;
@@ -42,6 +45,10 @@ public:
     // DBUS_SESSION_BUS_ADDRESS of the private bus, and the test process's connection to it.
     QString busAddress() const { return m_busAddress; }
     QDBusConnection bus() const;
+    // DISPLAY for an X11 client (":N"), once started with XWayland.
+    const QString& xwaylandDisplay() const { return m_xwaylandDisplay; }
+    // XAUTHORITY for an X11 client: mutter lets in only those that have its cookie.
+    QString xauthority() const;
     // The runtime folder (XDG_RUNTIME_DIR), where the logs go too.
     QString scratch() const { return m_runtime.path(); }
     // The variables a client of this session needs, "NAME=value".
@@ -59,6 +66,8 @@ private:
     // The last lines of a child's log, for a reason.
     QString logTail(const QString& logName) const;
 
+    X11 m_x11;
+    QString m_xwaylandDisplay;
     QTemporaryDir m_runtime;
     QString m_busAddress;
     QString m_busName;

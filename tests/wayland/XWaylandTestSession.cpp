@@ -1,39 +1,91 @@
 #include "XWaylandTestSession.h"
 
 #include "KWinFakeInput.h"
+#include "MutterPointer.h"
+#include "Waiting.h"
 
 namespace tivrel::test {
 
-XWaylandTestSession::XWaylandTestSession() : m_kwin(KWinSession::X11::XWayland) {}
+XWaylandTestSession::XWaylandTestSession(Desktop desktop) {
+    if (desktop == Desktop::KDE)
+        m_kwin.emplace(KWinSession::X11::XWayland);
+    else
+        m_mutter.emplace(MutterSession::X11::XWayland);
+}
 
 bool XWaylandTestSession::start(QString* error) {
-    if (!m_kwin.start(error))
-        return false;
-    auto input = std::make_unique<KWinFakeInput>();
-    if (!input->open(m_kwin.socket())) {
-        *error = QStringLiteral("KWin did not grant its fake input to the test program");
-        return false;
+    if (m_kwin) {
+        if (!m_kwin->start(error))
+            return false;
+        auto input = std::make_unique<KWinFakeInput>();
+        if (!input->open(m_kwin->socket())) {
+            *error = QStringLiteral("KWin did not grant its fake input to the test program");
+            return false;
+        }
+        m_hand = std::move(input);
+    } else {
+        if (!m_mutter->start(error))
+            return false;
+        auto pointer = std::make_unique<MutterPointer>();
+        if (!pointer->open(m_mutter->bus(), QString::fromLatin1(MutterSession::kConnector), error))
+            return false;
+        m_hand = std::move(pointer);
     }
-    m_hand = std::move(input);
-    m_x11.emplace(m_kwin.xwaylandDisplay().toLocal8Bit());
-    return m_x11->start(error);
+    // The X tools the X11 session runs inherit the cookie from here.
+    if (m_mutter)
+        qputenv("XAUTHORITY", m_mutter->xauthority().toLocal8Bit());
+    m_x11.emplace(xwaylandDisplay().toLocal8Bit());
+    // mutter starts XWayland at the first X11 client, which waits meanwhile or is turned
+    // away: asked again until XWayland runs.
+    QString refused;
+    if (waitUntil([&] { return m_x11->start(&refused); }, std::chrono::seconds(20),
+                  std::chrono::milliseconds(100)))
+        return true;
+    *error = refused;
+    return false;
 }
 
 void XWaylandTestSession::stop() {
     m_hand.reset();
-    m_kwin.kwin().kill();
+    if (m_kwin)
+        m_kwin->kwin().kill();
+    else
+        m_mutter->stop();
+}
+
+QString XWaylandTestSession::socket() const {
+    return m_kwin ? m_kwin->socket() : m_mutter->socket();
+}
+
+QString XWaylandTestSession::scratch() const {
+    return m_kwin ? m_kwin->scratch() : m_mutter->scratch();
+}
+
+ChildProcess& XWaylandTestSession::compositor() {
+    return m_kwin ? m_kwin->kwin() : m_mutter->mutter();
+}
+
+QString XWaylandTestSession::xwaylandDisplay() const {
+    return m_kwin ? m_kwin->xwaylandDisplay() : m_mutter->xwaylandDisplay();
+}
+
+QString XWaylandTestSession::busAddress() const {
+    return m_kwin ? m_kwin->busAddress() : m_mutter->busAddress();
 }
 
 QString XWaylandTestSession::name() const {
-    return m_kwin.socket() + QLatin1Char(' ') + m_kwin.xwaylandDisplay();
+    return socket() + QLatin1Char(' ') + xwaylandDisplay();
 }
 
 void XWaylandTestSession::addTo(QProcessEnvironment& environment) const {
-    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_kwin.socket());
-    environment.insert(QStringLiteral("DISPLAY"), m_kwin.xwaylandDisplay());
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket());
+    environment.insert(QStringLiteral("DISPLAY"), xwaylandDisplay());
     environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
-    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("KDE"));
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_kwin.busAddress());
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"),
+                       m_kwin ? QStringLiteral("KDE") : QStringLiteral("GNOME"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress());
+    if (m_mutter)
+        environment.insert(QStringLiteral("XAUTHORITY"), m_mutter->xauthority());
 }
 
 bool XWaylandTestSession::movePointer(QPoint onScreen) const {

@@ -2,6 +2,7 @@
 
 #include "CompositorHand.h"
 #include "KWinSession.h"
+#include "MutterSession.h"
 #include "TestSession.h"
 #include "X11TestSession.h"
 
@@ -16,10 +17,12 @@ namespace tivrel::test {
 // at and that its watch sees is the compositor's own, moved by the compositor's hand (XTEST
 // moves XWayland's pointer alone). Its clients reach the compositor's session bus, where the
 // portal and KWin's scripting are. Only start() knows which compositor it is, a headless
-// KWin of its own.
+// KWin or mutter of its own.
 class XWaylandTestSession final : public TestSession {
 public:
-    XWaylandTestSession();
+    enum class Desktop { KDE, GNOME };
+
+    explicit XWaylandTestSession(Desktop desktop);
 
     bool start(QString* error) override;
     void stop() override;
@@ -32,13 +35,21 @@ public:
     std::vector<WindowInfo> windowsOf(qint64 pid) const override;
     const QString& lastFailure() const override { return m_lastFailure; }
 
-    KWinSession& kwin() { return m_kwin; }
+    // WAYLAND_DISPLAY for a client, and a folder for its files.
+    QString socket() const;
+    QString scratch() const;
+    // The compositor's process.
+    ChildProcess& compositor();
     X11TestSession& x11() { return *m_x11; }
     // Moves made with it come from another source than the program's clicks.
     CompositorHand& hand() const { return *m_hand; }
 
 private:
-    KWinSession m_kwin;
+    QString xwaylandDisplay() const;
+    QString busAddress() const;
+
+    std::optional<KWinSession> m_kwin;
+    std::optional<MutterSession> m_mutter;
     std::unique_ptr<CompositorHand> m_hand;
     std::optional<X11TestSession> m_x11;
     mutable QString m_lastFailure;

@@ -1,6 +1,7 @@
-// The real program on a headless KWin with XWayland, as on KDE: its windows are X11 windows,
-// its clicks go through the desktop portal onto a native Wayland window, and KWin's scripting
-// tells it where the pointer is. Driven from outside as the user drives it.
+// The real program on a headless KWin and a headless mutter with XWayland, as on KDE and
+// GNOME: its windows are X11 windows, its clicks go through the desktop portal onto a native
+// Wayland window, and KWin's scripting or the portal's screen cast tells it where the pointer
+// is. Driven from outside as the user drives it; GNOME's dialog answered through AT-SPI.
 #include "DialogLog.h"
 #include "ProgramDriver.h"
 #include "ProgramHome.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -20,15 +22,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Left of the main window, which KWin places in the middle of the screen, on the recorder
-// that covers the output.
+// Left of the main window, which the desktop places in the middle of the screen, on the
+// recorder that covers the output.
 constexpr QPoint kTarget(160, 870);
 
 qsizetype pressesIn(const QStringList& lines) {
     return lines.filter(QStringLiteral("press ")).size();
 }
 
-class KWinProgram : public ::testing::Test {
+class XWaylandProgram : public ::testing::TestWithParam<XWaylandTestSession::Desktop> {
 protected:
     void SetUp() override {
         QString error;
@@ -36,9 +38,9 @@ protected:
         QElapsedTimer clock;
         clock.start();
         ASSERT_TRUE(m_session.start(&error)) << qPrintable(error);
-        std::printf("KWin and XWayland took clients after %.2f s (%.2f s with the portal)\n",
-                    m_session.kwin().kwinStartSeconds(), double(clock.elapsed()) / 1e3);
-        ASSERT_TRUE(m_target.start(m_session.kwin().socket(), m_session.kwin().scratch(), &error,
+        std::printf("the desktop, XWayland and the portal took clients after %.2f s\n",
+                    double(clock.elapsed()) / 1e3);
+        ASSERT_TRUE(m_target.start(m_session.socket(), m_session.scratch(), &error,
                                    {QStringLiteral("--fullscreen")}))
             << qPrintable(error);
         ASSERT_TRUE(m_home.writeAcceptedSettings(true));
@@ -72,14 +74,14 @@ protected:
                "; the program said: " + m_driver.standardError().toStdString();
     }
 
-    XWaylandTestSession m_session;
+    XWaylandTestSession m_session{GetParam()};
     RecorderProcess m_target;
     ProgramHome m_home{QStringLiteral(TIVREL_PROGRAM_FILE)};
     ProgramDriver m_driver{m_session, m_home};
     std::size_t m_dialogsAtStart = 0;
 };
 
-TEST_F(KWinProgram, ClicksTheAmountTypedOnANativeWindowThroughThePortal) {
+TEST_P(XWaylandProgram, ClicksTheAmountTypedOnANativeWindowThroughThePortal) {
     constexpr int kAmount = 12;
     ASSERT_NO_FATAL_FAILURE(startRun(25, kAmount));
     const std::optional<DialogLine> stop = runMessage();
@@ -94,8 +96,12 @@ TEST_F(KWinProgram, ClicksTheAmountTypedOnANativeWindowThroughThePortal) {
     EXPECT_EQ(m_target.received(), inOneLine(expected));
 }
 
-TEST_F(KWinProgram, AMoveByAnotherHandStopsARunWithoutAnAmountBeforeItsNextClick) {
-    ASSERT_NO_FATAL_FAILURE(startRun(50, 0));
+TEST_P(XWaylandProgram, AMoveByAnotherHandStopsARunWithoutAnAmountBeforeItsNextClick) {
+    // KWin's script tells of a move in a millisecond or so; GNOME's screen cast with its next
+    // frame, up to 1/30 s later and often later still on a busy machine: a click due within
+    // that time may still come, so the run there clicks five times a second.
+    const bool gnome = GetParam() == XWaylandTestSession::Desktop::GNOME;
+    ASSERT_NO_FATAL_FAILURE(startRun(gnome ? 200 : 50, 0));
     ASSERT_TRUE(waitUntil([&] { return pressesIn(m_target.events()) >= 3; }, 20s)) << said();
     const QPoint moved = kTarget + QPoint(40, 0);
     QElapsedTimer sinceMove;
@@ -120,5 +126,20 @@ TEST_F(KWinProgram, AMoveByAnotherHandStopsARunWithoutAnAmountBeforeItsNextClick
     EXPECT_EQ(pressesIn(events), events.filter(QStringLiteral("release ")).size()) << said();
 }
 
+INSTANTIATE_TEST_SUITE_P(Desktops, XWaylandProgram,
+                         ::testing::Values(XWaylandTestSession::Desktop::KDE,
+                                           XWaylandTestSession::Desktop::GNOME),
+                         [](const auto& info) {
+                             return info.param == XWaylandTestSession::Desktop::KDE ? "KDE"
+                                                                                    : "GNOME";
+                         });
+
 } // namespace
 } // namespace tivrel::test
+
+// QtDBus and the portal's answers need an application object and its event loop.
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
