@@ -24,7 +24,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-u
                sway qt6-wayland wtype
                kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde pipewire qtwayland5
                plasma-wayland-protocols
-               mutter wireplumber xdg-desktop-portal-gnome at-spi2-core python3-pyatspi
+               mutter xwayland wireplumber xdg-desktop-portal-gnome at-spi2-core python3-pyatspi
                clang-format)
 
 # configure_and_build <build folder> [cmake options...]

@@ -116,9 +116,9 @@ bool MutterSession::startChild(ChildProcess& child, const QStringList& command,
 }
 
 QString MutterSession::xauthority() const {
-    const QStringList cookies = QDir(m_runtime.path())
-                                    .entryList({QStringLiteral(".mutter-Xwaylandauth.*")},
-                                               QDir::Files | QDir::Hidden);
+    const QStringList cookies =
+        QDir(m_runtime.path())
+            .entryList({QStringLiteral(".mutter-Xwaylandauth.*")}, QDir::Files | QDir::Hidden);
     return cookies.isEmpty() ? QString() : m_runtime.filePath(cookies.first());
 }
 

@@ -73,6 +73,15 @@ int RecorderProcess::pressesAfter(QPoint place) const {
     return presses;
 }
 
+std::vector<qint64> RecorderProcess::pressTimes() const {
+    std::vector<qint64> times;
+    for (const QString& line : lines()) {
+        if (line.startsWith(QLatin1String("time ")))
+            times.push_back(line.mid(5).toLongLong());
+    }
+    return times;
+}
+
 std::string RecorderProcess::received() const {
     return inOneLine(events());
 }

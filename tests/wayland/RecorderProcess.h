@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 namespace tivrel::test {
 
@@ -27,6 +28,8 @@ public:
     QPoint pointer() const;
     // The presses that came after the pointer was first seen at `place`.
     int pressesAfter(QPoint place) const;
+    // With "--times": when each press came, in microseconds of the monotonic clock.
+    std::vector<qint64> pressTimes() const;
     // The same in one line, as a failure shows it.
     std::string received() const;
     ChildProcess& process() { return m_process; }

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -32,7 +33,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override { sayPlace(event->position().toPoint()); }
     // A second press soon after the first arrives as a double click; Qt's default handler
     // passes it on here as a press.
-    void mousePressEvent(QMouseEvent* event) override { say("press", event->button()); }
+    void mousePressEvent(QMouseEvent* event) override {
+        say("press", event->button());
+        if (m_times) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("time %lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000);
+            std::fflush(stdout);
+        }
+    }
     void mouseReleaseEvent(QMouseEvent* event) override { say("release", event->button()); }
 
 private:
@@ -52,6 +61,7 @@ private:
 
 public:
     bool m_busy = false;
+    bool m_times = false;
 };
 
 } // namespace
@@ -63,6 +73,9 @@ int main(int argc, char** argv) {
     // "--busy": the window draws anew every frame (for the compositor's cost with a screen
     // cast).
     recorder.m_busy = app.arguments().contains(QStringLiteral("--busy"));
+    // "--times": each press followed by "time <microseconds>" on the monotonic clock, which
+    // the benchmark shares.
+    recorder.m_times = app.arguments().contains(QStringLiteral("--times"));
     // Sway tiles a lone window over the output; mutter is asked to ("--fullscreen": a
     // maximized window there keeps its title bar).
     if (app.arguments().contains(QStringLiteral("--fullscreen")))
