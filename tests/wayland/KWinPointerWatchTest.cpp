@@ -8,7 +8,6 @@
 #include "platform/wayland/KWinScriptPointerWatch.h"
 #include "support/PumpUntil.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -93,10 +92,3 @@ TEST_F(KWinWatched, AMoveReachesTheClickThreadWhileTheUiThreadIsBusy) {
 
 } // namespace
 } // namespace tivrel::test
-
-// QtDBus and the portal's answers need an application object and its event loop.
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

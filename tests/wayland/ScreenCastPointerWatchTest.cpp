@@ -12,8 +12,8 @@
 #include "platform/wayland/PortalMouse.h"
 #include "platform/wayland/ScreenCastPointerWatch.h"
 #include "support/PumpUntil.h"
+#include "support/WatchedRun.h"
 
-#include <QCoreApplication>
 
 #include <atomic>
 #include <memory>
@@ -69,7 +69,7 @@ public:
     bool ready() const override { return m_error.isEmpty() && m_granted && m_watch.seesMoves(); }
     const QString& error() const { return m_error.isEmpty() ? m_refusal : m_error; }
     PointerWatch& watch() override { return m_watch; }
-    ScreenCastPointerWatch& screenCastWatch() { return m_watch; }
+    int news() const { return m_watch.news(); }
     Mouse& mouse() override { return *m_mouse; }
     bool granted() const { return m_granted; }
     MutterSession& session() { return m_session; }
@@ -99,53 +99,10 @@ private:
 TIVREL_POINTER_WATCH_CONTRACT(ScreenCastPointerWatchContract, MutterWatchRig);
 
 // The click thread waits on its deadline and on the watch's news together, as the program's
-// does: a move by another input source ends a run at once, however far off its next click;
-// and every click of a fast run lands.
-class ScreenCastWatchedRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
-        rig.movePointer(600, 500);
-        rig.settle();
-    }
-    void TearDown() override {
-        timer.stop();
-        rig.watch().end();
-    }
-    void start(int intervalMs) {
-        ended = false;
-        rig.watch().begin();
-        timer.start(intervalMs,
-                    {.tick =
-                         [this] {
-                             ++ticks;
-                             if (rig.watch().moved())
-                                 return false;
-                             rig.mouse().click(MouseButton::Left);
-                             ++clicks;
-                             return !rig.watch().movedSoFar();
-                         },
-                     .look = [this] { return !rig.watch().moved(); }},
-                    [this] { ended = true; });
-    }
-    bool waitForTheEnd() {
-        return pumpUntil([this] { return ended; });
-    }
+// does.
+class ScreenCastWatchedRun : public WatchedRun<MutterWatchRig> {};
 
-    MutterWatchRig rig;
-    DeadlineClickTimer timer{rig.screenCastWatch().news()};
-    std::atomic<int> ticks = 0;
-    std::atomic<int> clicks = 0;
-    bool ended = false;
-};
-
-TEST_F(ScreenCastWatchedRun, AMoveEndsTheRunBeforeItsNextTick) {
-    start(60'000);
-    std::this_thread::sleep_for(20ms);
-    rig.movePointer(601, 500);
-    EXPECT_TRUE(waitForTheEnd()) << "the move never reached the click thread";
-    EXPECT_EQ(ticks, 0);
-}
+TIVREL_WATCHED_RUN_CASES(ScreenCastWatchedRun)
 
 // Every click of a fast run through the portal lands once: none lost on the way through the
 // portal and its GNOME backend, none doubled.
@@ -180,9 +137,3 @@ TEST(ScreenCastPointerWatch, ADialogCancelledLeavesTheWatchBlind) {
 
 } // namespace
 } // namespace tivrel::test
-
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -136,10 +135,3 @@ INSTANTIATE_TEST_SUITE_P(Desktops, XWaylandProgram,
 
 } // namespace
 } // namespace tivrel::test
-
-// QtDBus and the portal's answers need an application object and its event loop.
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

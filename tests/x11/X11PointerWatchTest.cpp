@@ -8,6 +8,7 @@
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11PointerWatch.h"
 #include "support/PumpUntil.h"
+#include "support/WatchedRun.h"
 
 #include <xcb/xcb.h>
 
@@ -45,9 +46,7 @@ public:
     }
     bool seesEveryMotion() const override { return true; }
 
-    int pointerNews() const {
-        return m_mouse ? xcb_get_file_descriptor(m_mouse->connection()) : -1;
-    }
+    int news() const { return m_mouse ? xcb_get_file_descriptor(m_mouse->connection()) : -1; }
     const QString& error() const { return m_error; }
 
 private:
@@ -59,58 +58,10 @@ private:
 
 TIVREL_POINTER_WATCH_CONTRACT(X11PointerWatchContract, X11WatchRig);
 
-// The click thread on the watch's connection, its ticks as ClickRun::Timer1_Timer makes
-// them: a look, the click, a look at what the click's answer brought.
-class X11WatchedRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
-        rig.movePointer(600, 500);
-        rig.settle();
-    }
-    void TearDown() override {
-        timer.stop();
-        rig.watch().end();
-    }
+// The click thread waits on its deadline and on the watch's connection together.
+class X11WatchedRun : public WatchedRun<X11WatchRig> {};
 
-    void start(int intervalMs) {
-        ticks = 0;
-        clicks = 0;
-        ended = false;
-        rig.watch().begin();
-        timer.start(intervalMs,
-                    {.tick =
-                         [this] {
-                             ++ticks;
-                             if (rig.watch().moved())
-                                 return false;
-                             rig.mouse().click(MouseButton::Left);
-                             ++clicks;
-                             return !rig.watch().movedSoFar();
-                         },
-                     .look = [this] { return !rig.watch().moved(); }},
-                    [this] { ended = true; });
-    }
-    bool waitForTheEnd() {
-        return pumpUntil([this] { return ended; });
-    }
-
-    X11WatchRig rig;
-    DeadlineClickTimer timer{rig.pointerNews()};
-    std::atomic<int> ticks = 0;
-    std::atomic<int> clicks = 0;
-    bool ended = false;
-};
-
-// The click thread waits on its deadline and on the watch's connection together: a move
-// ends the run at once, however far off the next click is.
-TEST_F(X11WatchedRun, AMoveEndsTheRunBeforeItsNextTick) {
-    start(60'000);
-    std::this_thread::sleep_for(20ms);
-    rig.movePointer(601, 500);
-    EXPECT_TRUE(waitForTheEnd()) << "the move never reached the click thread";
-    EXPECT_EQ(ticks, 0);
-}
+TIVREL_WATCHED_RUN_CASES(X11WatchedRun)
 
 // A move the server sends while the click thread waits for a click's answer is read with
 // that answer and announced by no later wake: the run still ends right after that click,
