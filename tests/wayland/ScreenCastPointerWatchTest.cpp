@@ -14,7 +14,6 @@
 #include "support/PumpUntil.h"
 #include "support/WatchedRun.h"
 
-
 #include <atomic>
 #include <memory>
 #include <thread>
