@@ -9,6 +9,7 @@
 //
 //   tivrel-bench-gnome [--runs N] [--clicks N]
 #include "DialogLog.h"
+#include "Figures.h"
 #include "MutterPointer.h"
 #include "ProgramDriver.h"
 #include "ProgramHome.h"
@@ -32,6 +33,10 @@ namespace tivrel::test {
 namespace {
 
 using namespace std::chrono_literals;
+using bench::ClickFigures;
+using bench::clickFigures;
+using bench::PointerEvent;
+using bench::PointerEventKind;
 
 constexpr QPoint kTarget(160, 870);
 
@@ -52,12 +57,7 @@ double cpuMs(qint64 pid) {
            double(sysconf(_SC_CLK_TCK));
 }
 
-double median(std::vector<double> values) {
-    if (values.empty())
-        return NAN;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::median;
 
 // One program on its own GNOME, the recorder under the target.
 class Desk {
@@ -107,7 +107,7 @@ private:
 
 int bench(int runs, int clicks) {
     QString error;
-    std::printf("tivrel on headless GNOME (mutter %s), %d runs each, medians\n", "43", runs);
+    std::printf("tivrel on headless GNOME, %d runs each, medians\n", runs);
     for (const int interval : {5, 10}) {
         std::vector<double> rates, p99s, mutterCpu;
         for (int r = 0; r < runs; ++r) {
@@ -126,15 +126,15 @@ int bench(int runs, int clicks) {
             const double seconds = double(nowUs() - started) / 1e6;
             mutterCpu.push_back((cpuMs(mutter) - cpuBefore) / 10.0 / seconds);
             std::this_thread::sleep_for(300ms);
-            const std::vector<qint64> times = desk.target().pressTimes();
-            if (times.size() < 2)
+            // The X benchmark's figures, from the recorder's press times.
+            std::vector<PointerEvent> presses;
+            for (const qint64 us : desk.target().pressTimes())
+                presses.push_back({PointerEventKind::Press, 1, 0, 0, 0, us * 1000});
+            const ClickFigures figures = clickFigures(presses, 1, interval);
+            if (figures.clicks < 2)
                 continue;
-            rates.push_back(double(times.size() - 1) * 1e6 / double(times.back() - times.front()));
-            std::vector<double> deviations;
-            for (std::size_t i = 1; i < times.size(); ++i)
-                deviations.push_back(std::abs(double(times[i] - times[i - 1]) / 1000.0 - interval));
-            std::sort(deviations.begin(), deviations.end());
-            p99s.push_back(deviations[deviations.size() * 99 / 100]);
+            rates.push_back(figures.clicksPerSecond);
+            p99s.push_back(figures.deviationP99Ms);
         }
         std::printf("%3d ms, %d clicks: %.1f clicks/s (asked %.0f), p99 deviation %.2f ms, "
                     "mutter %.0f %% of a core\n",
