@@ -154,6 +154,15 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
            pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
     }
     const bool linked = m_linked;
+    // One frame now, so that a run whose own first frame comes late has a place to start
+    // from: without one, a move made before that frame would be taken for the start.
+    if (linked) {
+        pw_stream_set_active(m_stream, true);
+        pw_thread_loop_get_time(m_loop, &deadline, kFirstFrameWait.count() * SPA_NSEC_PER_MSEC);
+        while (!m_haveLast && pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
+        }
+        pw_stream_set_active(m_stream, false);
+    }
     pw_thread_loop_unlock(m_loop);
     if (connected < 0 || !linked) {
         *error = QStringLiteral("the screen cast stream did not connect: %1")
@@ -197,6 +206,8 @@ void ScreenCastPointerWatch::place(int x, int y) {
     m_haveLast = true;
     m_lastX = x;
     m_lastY = y;
+    if (!known)
+        pw_thread_loop_signal(m_loop, false); // connectStream waits for the first place
     if (!m_watching || m_moved.load(std::memory_order_relaxed))
         return;
     if (!m_haveStart) {

@@ -20,9 +20,9 @@ namespace tivrel {
 // metadata (SPA_META_Cursor). The first valid place after begin() is the start place; any
 // later different place is a move, latched until the next begin(). A move and straight back
 // between two frames goes unseen. Where the first frame is late, the last place seen before
-// the run is the start place: a move meanwhile then stops the run at once rather than going
-// unseen. The stream runs only during a run: between runs it is
-// inactive, and the compositor draws nothing for it.
+// the run (at least the one of the frame connectStream waits for) is the start place: a move
+// meanwhile then stops the run at once rather than going unseen. The stream runs only during
+// a run: between runs it is inactive, and the compositor draws nothing for it.
 class ScreenCastPointerWatch final : public PointerWatch {
 public:
     // The highest frame rate asked of the compositor while a window repaints (each frame is
@@ -31,8 +31,9 @@ public:
     // the stream): 60 fps cost 73 % and stopped a run 20 ms after a move (median; 42 at
     // worst), 30 fps 61 % and 27 ms (52 at worst), 15 fps 59 % and 56 ms (115 at worst).
     static constexpr int kMaxFramesPerSecond = 30;
-    // How long begin() waits for the stream's first frame, the start place.
-    static constexpr std::chrono::milliseconds kFirstFrameWait{500};
+    // How long begin() waits for the stream's first frame, the start place (30 ms on an idle
+    // machine, over 500 ms now and then on a loaded one), and connectStream for one frame.
+    static constexpr std::chrono::milliseconds kFirstFrameWait{2000};
 
     ScreenCastPointerWatch();
     ~ScreenCastPointerWatch() override;
