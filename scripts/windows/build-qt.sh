@@ -53,7 +53,9 @@ QT_OPTIONS=(
     -DQT_BUILD_MANUAL_TESTS=OFF
     # Modules and features the program does not use.
     -DFEATURE_sql=OFF
-    -DFEATURE_network=OFF
+    # Network stays for QLocalSocket: a second copy's request reaches the first over a named pipe.
+    -DFEATURE_openssl=OFF
+    -DFEATURE_schannel=OFF
     -DFEATURE_testlib=OFF
     -DFEATURE_printsupport=OFF
     -DFEATURE_xml=OFF
@@ -61,7 +63,7 @@ QT_OPTIONS=(
     -DFEATURE_dbus=OFF
     # opengl off alone leaves dynamicgl on, and then the Windows plugin does not compile;
     # both off still leave the private opengl-dynamic on: INPUT_opengl=no is what
-    # turns off every OpenGL flavour. (openssl belongs to the network module, off here.)
+    # turns off every OpenGL flavour.
     -DINPUT_opengl=no
     -DFEATURE_opengl=OFF
     -DFEATURE_dynamicgl=OFF

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# A Debian 13 (trixie) root for the tests on today's desktops: GNOME 48 (mutter), Plasma 6.3
+# (KWin), their portals, Qt 6.8 and GCC 14, on a Debian 12 machine.
+#
+#   root.sh ensure       make the root once (mmdebstrap), or again when the package list below
+#                        changes; then mount what it needs
+#   root.sh mount        bind /proc, /sys and /dev into it (rslave: nothing mounted inside
+#                        leaks back)
+#   root.sh umount       undo every mount under it
+#   root.sh run CMD...   CMD inside it, as root, in a clean environment
+#   root.sh path         where it is
+#
+# The root is a cache like Qt for Windows: TIVREL_DEBIAN13_CACHE (default
+# /var/cache/tivrel-debian13). Packages come from the mirror in this machine's apt sources.
+set -euo pipefail
+CACHE=${TIVREL_DEBIAN13_CACHE:-/var/cache/tivrel-debian13}
+ROOTFS=$CACHE/root
+SUITE=trixie
+STAMP=$CACHE/.root-stamp
+
+# The desktops, their portals and session plumbing, the AT-SPI robot that answers their
+# dialogs, and what Tivrel builds and tests with.
+PACKAGES=(
+    mutter xwayland xdg-desktop-portal xdg-desktop-portal-gnome gsettings-desktop-schemas
+    kwin-wayland kwin-common kwin-data xdg-desktop-portal-kde plasma-workspace kglobalacceld
+    pipewire pipewire-bin wireplumber dbus-daemon dbus-bin libglib2.0-bin at-spi2-core
+    python3-gi gir1.2-glib-2.0 gir1.2-atspi-2.0 python3-dbus python3-pyatspi
+    libei-dev
+    build-essential g++ cmake ninja-build pkg-config git dpkg-dev file lintian
+    qt6-base-dev qt6-wayland libx11-dev libxtst-dev libxi-dev libxcb1-dev libxcb-xkb-dev
+    libxcb-xtest0-dev libxcb-xinput-dev libdbus-1-dev libwayland-dev wayland-protocols
+    libpipewire-0.3-dev libxkbcommon-dev plasma-wayland-protocols libgtest-dev libgmock-dev
+    fonts-dejavu-core procps psmisc xdotool x11-utils xauth desktop-file-utils
+)
+NICE=(nice -n 10 ionice -c3)
+
+mirror() {
+    local m
+    m=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
+    [ -n "$m" ] || m=$(awk '$1 == "deb" { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
+    [ -n "$m" ] || { echo "root.sh: no Debian mirror in this machine's apt sources" >&2; exit 1; }
+    echo "$m"
+}
+
+is_mounted() { awk -v m="$1" '$2 == m { found = 1 } END { exit !found }' /proc/mounts; }
+
+do_mount() {
+    [ -x "$ROOTFS/usr/bin/apt-get" ] || { echo "root.sh: no root at $ROOTFS" >&2; exit 1; }
+    is_mounted "$ROOTFS/proc" || mount -t proc proc "$ROOTFS/proc"
+    local d
+    for d in sys dev; do
+        if ! is_mounted "$ROOTFS/$d"; then
+            mount --rbind "/$d" "$ROOTFS/$d"
+            mount --make-rslave "$ROOTFS/$d"
+        fi
+    done
+    # XWayland under mutter 48 starts only where this folder is everyone's.
+    chmod 1777 "$ROOTFS/tmp"
+    mkdir -p "$ROOTFS/tmp/.X11-unix"
+    chmod 1777 "$ROOTFS/tmp/.X11-unix"
+}
+
+do_umount() {
+    local m
+    for m in $(awk -v r="$ROOTFS/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r); do
+        umount "$m" 2>/dev/null || umount -l "$m"
+    done
+}
+
+in_root() {
+    chroot "$ROOTFS" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+        DEBIAN_FRONTEND=noninteractive "$@"
+}
+
+stamp() { printf '%s\n' "$SUITE" "${PACKAGES[@]}" | sha256sum | cut -d' ' -f1; }
+
+do_ensure() {
+    if [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$(stamp)" ]; then
+        do_mount
+        return 0
+    fi
+    command -v mmdebstrap >/dev/null || {
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends mmdebstrap
+    }
+    mkdir -p "$CACHE"
+    exec 9>"$CACHE/.lock"
+    flock 9
+    do_umount
+    local m started=$SECONDS
+    m=$(mirror)
+    echo "== Debian 13 root: making it in $ROOTFS (once; about 10 minutes)"
+    rm -rf "$ROOTFS" "$STAMP"
+    "${NICE[@]}" mmdebstrap --variant=apt --components=main --quiet \
+        --aptopt='APT::Install-Recommends "false"' --aptopt='Acquire::Retries "3"' \
+        "$SUITE" "$ROOTFS" "deb $m $SUITE main" "deb $m $SUITE-updates main"
+    do_mount
+    in_root apt-get -q update >/dev/null
+    "${NICE[@]}" chroot "$ROOTFS" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+        LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${PACKAGES[@]}" >"$CACHE/install.log"
+    in_root dbus-uuidgen --ensure
+    in_root apt-get clean
+    stamp >"$STAMP"
+    echo "== Debian 13 root made in $((SECONDS - started)) s"
+}
+
+case ${1:-ensure} in
+ensure) do_ensure ;;
+mount) do_mount ;;
+umount) do_umount ;;
+path) echo "$ROOTFS" ;;
+run)
+    shift
+    do_mount
+    in_root "$@"
+    ;;
+*)
+    sed -n '2,14p' "$0"
+    exit 2
+    ;;
+esac
