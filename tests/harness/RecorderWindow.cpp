@@ -33,7 +33,8 @@ std::ostream& operator<<(std::ostream& out, const ButtonRecord& record) {
                << record.onScreen.x() << ", " << record.onScreen.y() << ") on the screen";
 }
 
-RecorderWindow::RecorderWindow(const QRect& place, const char* displayName) : m_place(place) {
+RecorderWindow::RecorderWindow(const QRect& place, const char* displayName, Motion motion)
+    : m_place(place) {
     m_display = XOpenDisplay(displayName);
     if (!m_display) {
         m_error = "cannot open the X display";
@@ -44,7 +45,8 @@ RecorderWindow::RecorderWindow(const QRect& place, const char* displayName) : m_
     // Unmanaged: the window manager neither moves, frames nor focuses it.
     attributes.override_redirect = True;
     attributes.background_pixel = WhitePixel(m_display, screen);
-    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
+                            (motion == Motion::Taken ? PointerMotionMask : NoEventMask);
     const Window window = XCreateWindow(
         m_display, RootWindow(m_display, screen), place.x(), place.y(), unsigned(place.width()),
         unsigned(place.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
@@ -151,6 +153,12 @@ void OutsideInput::movePointer(QPoint onScreen) {
     XTestFakeMotionEvent(m_display, DefaultScreen(m_display), onScreen.x(), onScreen.y(),
                          CurrentTime);
     // Until the server has handled the move, another connection may still read the old place.
+    XSync(m_display, False);
+}
+
+void OutsideInput::warpPointer(QPoint onScreen) {
+    XWarpPointer(m_display, None, DefaultRootWindow(m_display), 0, 0, 0, 0, onScreen.x(),
+                 onScreen.y());
     XSync(m_display, False);
 }
 

@@ -34,8 +34,12 @@ std::ostream& operator<<(std::ostream& out, const ButtonRecord& record);
 // windows, and never takes the keyboard focus, so clicking it leaves the focus where it was.
 class RecorderWindow {
 public:
+    // Whether the window asks for pointer motion, as most programs' windows do: the server
+    // then hands motion over it to this window's clients and to no window above it.
+    enum class Motion { Ignored, Taken };
     // On the display named (":N"), DISPLAY's when none is.
-    explicit RecorderWindow(const QRect& place, const char* displayName = nullptr);
+    explicit RecorderWindow(const QRect& place, const char* displayName = nullptr,
+                            Motion motion = Motion::Ignored);
     ~RecorderWindow();
     RecorderWindow(const RecorderWindow&) = delete;
     RecorderWindow& operator=(const RecorderWindow&) = delete;
@@ -86,6 +90,9 @@ public:
 
     // Returns once the server has moved the pointer.
     void movePointer(QPoint onScreen);
+    // Puts the pointer there as a program does (XWarpPointer): no device moves, so the
+    // server reports no raw motion. Returns once the server has moved it.
+    void warpPointer(QPoint onScreen);
     // Presses and releases `button` (X numbering) where the pointer is; returns once the
     // server has handled both.
     void click(unsigned button);

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <string>
 #include <thread>
 
 namespace tivrel::test {
@@ -84,14 +85,33 @@ TEST_F(X11WatchedRun, AMoveReadWithAClicksAnswerEndsTheRunAfterThatClick) {
 constexpr QRect kTargetPlace(700, 80, 200, 150);
 constexpr QRect kElsewherePlace(700, 500, 200, 150);
 
-// A 5 ms run, the pointer moved off the target at a random instant, thirty times. The server
+// How another hand takes the pointer off the target: the user's mouse (a device moves) or a
+// program that warps it (no device moves, and the windows it leaves and enters take motion
+// themselves, as most programs' windows do, so none of it reaches the root window).
+struct Hand {
+    const char* name;
+    RecorderWindow::Motion windows;
+    void (OutsideInput::*move)(QPoint);
+};
+
+const Hand kHands[] = {
+    {"Device", RecorderWindow::Motion::Ignored, &OutsideInput::movePointer},
+    {"Warp", RecorderWindow::Motion::Taken, &OutsideInput::warpPointer},
+};
+
+class X11WatchedRunByHand : public X11WatchedRun, public ::testing::WithParamInterface<Hand> {};
+
+// A 5 ms run, the pointer taken off the target at a random instant, thirty times. The server
 // may take at most the one click that was on its way when it moved the pointer; the click
 // thread sends none once the move has reached it.
-TEST_F(X11WatchedRun, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
-    RecorderWindow target(kTargetPlace);
-    RecorderWindow elsewhere(kElsewherePlace);
+TEST_P(X11WatchedRunByHand, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
+    const Hand& hand = GetParam();
+    RecorderWindow target(kTargetPlace, nullptr, hand.windows);
+    RecorderWindow elsewhere(kElsewherePlace, nullptr, hand.windows);
+    OutsideInput other;
     ASSERT_TRUE(target.isOpen()) << target.error();
     ASSERT_TRUE(elsewhere.isOpen()) << elsewhere.error();
+    ASSERT_TRUE(other.isOpen());
     const QPoint onTarget = kTargetPlace.center();
     const QPoint offTarget = kElsewherePlace.center();
     std::mt19937 random(7);
@@ -105,7 +125,7 @@ TEST_F(X11WatchedRun, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
         start(5);
         std::this_thread::sleep_for(
             std::chrono::microseconds(std::uniform_int_distribution<int>(5'000, 15'000)(random)));
-        rig.movePointer(offTarget.x(), offTarget.y());
+        (other.*hand.move)(offTarget);
         ASSERT_TRUE(waitForTheEnd()) << "the move did not stop the run";
         timer.stop();
         rig.watch().end();
@@ -118,8 +138,12 @@ TEST_F(X11WatchedRun, MovesAtAnyInstantLeaveAtMostTheClickOnItsWay) {
         EXPECT_EQ(int(target.pressCount()) + after, clicks.load());
         totalAfterMoves += after;
     }
-    std::printf("30 moves in 5 ms runs: %d clicks taken after a move\n", totalAfterMoves);
+    std::printf("30 moves (%s) in 5 ms runs: %d clicks taken after a move\n", hand.name,
+                totalAfterMoves);
 }
+
+INSTANTIATE_TEST_SUITE_P(Hands, X11WatchedRunByHand, ::testing::ValuesIn(kHands),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tivrel::test
