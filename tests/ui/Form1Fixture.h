@@ -83,7 +83,6 @@ protected:
     bool showActive() {
         form.show();
         form.activateWindow();
-        QApplication::setActiveWindow(&form);
         return waitUntil([this] { return QApplication::activeWindow() == &form; });
     }
 
