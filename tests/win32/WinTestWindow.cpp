@@ -73,6 +73,9 @@ LRESULT CALLBACK WinTestWindow::procedure(HWND window, UINT message, WPARAM wPar
         case WM_MBUTTONUP:
             ++c.middleUp;
             break;
+        case WM_KEYDOWN:
+            ++c.keyDowns;
+            break;
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE; // the clicks must not take the focus from anyone
         default:

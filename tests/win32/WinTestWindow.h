@@ -7,7 +7,8 @@
 namespace tivrel::test {
 
 // A plain window of the test's own that counts the mouse buttons pressed and released on
-// it: what a click from outside produced, as the program under the pointer would see it.
+// it, and the keys pressed while it has the focus: what input from outside produced, as the
+// program under the pointer or with the focus would see it.
 class WinTestWindow {
 public:
     struct Counts {
@@ -17,6 +18,7 @@ public:
         int rightUp = 0;
         int middleDown = 0;
         int middleUp = 0;
+        int keyDowns = 0; // keys pressed while the window had the focus
         int total() const {
             return leftDown + leftUp + rightDown + rightUp + middleDown + middleUp;
         }
