@@ -24,6 +24,9 @@ public:
     // False where the system does not let the program see the pointer at all: moved() is
     // then always false, and only ENTER or an amount can end a run.
     virtual bool seesMoves() const { return true; }
+    // A descriptor that turns readable when the watch may have news for the click thread,
+    // which waits on it beside its deadline; -1 where the thread has only its deadlines.
+    virtual int news() const { return -1; }
 };
 
 } // namespace tivrel

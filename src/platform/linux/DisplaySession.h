@@ -30,9 +30,6 @@ public:
     virtual void toolkitStarted() {}
     virtual Mouse& mouse() = 0;
     virtual PointerWatch& pointerWatch() = 0;
-    // A descriptor that turns readable when the pointer watch may have news for the click
-    // thread; -1 where the thread has only its deadlines to wait for.
-    virtual int pointerNews() const = 0;
     virtual WindowStacking& stacking() = 0;
     // Where the session keeps what the user granted, for later starts to ask no more.
     virtual void keepGrantsIn(SettingsStore& settings) { (void)settings; }

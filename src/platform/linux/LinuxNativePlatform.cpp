@@ -69,7 +69,9 @@ private:
         .stacking = m_session->stacking(),
         .newTickSource = &newTickSource,
         .newClickTimer =
-            [this] { return std::make_unique<DeadlineClickTimer>(m_session->pointerNews()); },
+            [this] {
+                return std::make_unique<DeadlineClickTimer>(m_session->pointerWatch().news());
+            },
         .settings = m_settings,
         .files = m_files,
         .instanceLock = m_instanceLock,

@@ -76,10 +76,7 @@ bool KWinScriptPointerWatch::available(const QDBusConnection& bus) {
 }
 
 KWinScriptPointerWatch::KWinScriptPointerWatch(const QDBusConnection& bus)
-    : m_bus(bus), m_reports(std::make_unique<KWinPointerReports>(*this)),
-      m_news(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-    if (m_news < 0)
-        qWarning("Tivrel: no eventfd for the pointer watch (%s)", std::strerror(errno));
+    : m_bus(bus), m_reports(std::make_unique<KWinPointerReports>(*this)) {
     m_thread.setObjectName(QStringLiteral("KWin pointer reports"));
     m_reports->moveToThread(&m_thread);
     m_thread.start();
@@ -98,8 +95,6 @@ KWinScriptPointerWatch::~KWinScriptPointerWatch() {
     m_bus.unregisterObject(kReportsPath);
     m_thread.quit();
     m_thread.wait();
-    if (m_news >= 0)
-        ::close(m_news);
 }
 
 void KWinScriptPointerWatch::begin() {
@@ -107,11 +102,8 @@ void KWinScriptPointerWatch::begin() {
     {
         std::lock_guard lock(m_startLock);
         run = ++m_run;
-        m_moved = false;
+        m_tracker.begin();
     }
-    std::uint64_t count = 0;
-    if (m_news >= 0)
-        (void)!::read(m_news, &count, sizeof count);
     unload();
     QString error;
     if (!load(run, &error)) {
@@ -134,6 +126,7 @@ void KWinScriptPointerWatch::end() {
         // A late report of this run counts no more.
         std::lock_guard lock(m_startLock);
         ++m_run;
+        m_tracker.end();
     }
     unload();
 }
@@ -142,18 +135,9 @@ void KWinScriptPointerWatch::reported(int run, int x, int y) {
     std::lock_guard lock(m_startLock);
     if (run != m_run)
         return;
-    if (m_startedRun != run) {
+    if (m_tracker.tell(x, y) == CursorTracker::Place::Start) {
         m_startedRun = run;
-        m_startX = x;
-        m_startY = y;
         m_started.notify_all();
-        return;
-    }
-    if ((x != m_startX || y != m_startY) && !m_moved.exchange(true, std::memory_order_release)) {
-        const std::uint64_t one = 1;
-        if (m_news >= 0 && ::write(m_news, &one, sizeof one) < 0)
-            qWarning("Tivrel: the pointer watch could not wake the click thread (%s)",
-                     std::strerror(errno));
     }
 }
 

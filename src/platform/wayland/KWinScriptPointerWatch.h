@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PointerWatch.h"
+#include "platform/linux/CursorTracker.h"
 
 #include <QDBusConnection>
 #include <QString>
@@ -33,13 +34,12 @@ public:
     KWinScriptPointerWatch(const KWinScriptPointerWatch&) = delete;
     KWinScriptPointerWatch& operator=(const KWinScriptPointerWatch&) = delete;
 
-    // An eventfd that turns readable when a run's move is seen; begin() drains it.
-    int news() const { return m_news; }
+    int news() const override { return m_tracker.news(); }
 
     // Loads the run's script and returns once it told where the pointer is: that is the
     // start place.
     void begin() override;
-    bool moved() override { return m_moved.load(std::memory_order_acquire); }
+    bool moved() override { return m_tracker.moved(); }
     bool movedSoFar() override { return moved(); }
     // Unloads the run's script.
     void end() override;
@@ -61,19 +61,16 @@ private:
     QTemporaryFile m_script;
     QThread m_thread;
     std::unique_ptr<KWinPointerReports> m_reports;
-    int m_news = -1;
     bool m_sees = false;
     bool m_loaded = false;
     bool m_failureLogged = false;
 
-    std::atomic<bool> m_moved = false;
-    // The run the reports count for, and its start place once the script told it.
+    CursorTracker m_tracker;
+    // The run the reports count for, and the last run whose start place the script told.
     std::mutex m_startLock;
     std::condition_variable m_started;
     int m_run = 0;
     int m_startedRun = 0;
-    int m_startX = 0;
-    int m_startY = 0;
 };
 
 } // namespace tivrel

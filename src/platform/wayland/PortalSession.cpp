@@ -48,19 +48,15 @@ public:
     void toolkitStarted() override {
         const QDBusConnection bus = QDBusConnection::sessionBus();
         if (KWinScriptPointerWatch::available(bus)) {
-            auto watch = std::make_unique<KWinScriptPointerWatch>(bus);
-            m_news = watch->news();
-            m_watch = std::move(watch);
+            m_watch = std::make_unique<KWinScriptPointerWatch>(bus);
         } else if (m_cursorAsData) {
             auto watch = std::make_unique<ScreenCastPointerWatch>();
-            m_news = watch->news();
             m_screenCast = watch.get();
             m_watch = std::move(watch);
         }
     }
     Mouse& mouse() override { return m_mouse; }
     PointerWatch& pointerWatch() override { return *m_watch; }
-    int pointerNews() const override { return m_news; }
     WindowStacking& stacking() override { return m_stacking; }
     void keepGrantsIn(SettingsStore& settings) override { m_settings = &settings; }
     void setDialogOwner(QWidget* owner) override { m_owner = owner; }
@@ -108,7 +104,6 @@ private:
     bool m_xwayland;
     PortalMouse m_mouse;
     std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
-    int m_news = -1;
     ScreenCastPointerWatch* m_screenCast = nullptr; // m_watch, where it is the screen cast's
     QtWindowStacking m_stacking;
     SettingsStore* m_settings = nullptr;

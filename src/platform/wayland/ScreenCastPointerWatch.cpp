@@ -42,16 +42,10 @@ void initPipeWire() {
 
 } // namespace
 
-ScreenCastPointerWatch::ScreenCastPointerWatch() {
-    m_news = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_news < 0)
-        qWarning("pointer watch: no eventfd: %s", strerror(errno));
-}
+ScreenCastPointerWatch::ScreenCastPointerWatch() = default;
 
 ScreenCastPointerWatch::~ScreenCastPointerWatch() {
     disconnectStream();
-    if (m_news >= 0)
-        close(m_news);
 }
 
 void ScreenCastPointerWatch::disconnectStream() {
@@ -208,25 +202,17 @@ void ScreenCastPointerWatch::place(int x, int y) {
     m_lastY = y;
     if (!known)
         pw_thread_loop_signal(m_loop, false); // connectStream waits for the first place
-    if (!m_watching || m_moved.load(std::memory_order_relaxed))
+    if (!m_watching)
         return;
-    if (!m_haveStart) {
-        m_haveStart = true;
+    if (!m_tracker.hasStart()) {
         // The first frame came late or without a cursor: the place before the run stands
         // in for the start, so that a move made meanwhile is not taken for the start place.
-        m_startX = m_startLate && known ? lastX : x;
-        m_startY = m_startLate && known ? lastY : y;
+        if (m_startLate && known)
+            m_tracker.setStart(lastX, lastY);
         m_firstFrame = true;
         pw_thread_loop_signal(m_loop, false);
-        if (x == m_startX && y == m_startY)
-            return;
-    } else if (x == m_startX && y == m_startY) {
-        return;
     }
-    m_moved.store(true, std::memory_order_release);
-    const uint64_t one = 1;
-    if (write(m_news, &one, sizeof one) < 0)
-        qWarning("pointer watch: cannot wake the click thread: %s", strerror(errno));
+    m_tracker.tell(x, y);
 }
 
 void ScreenCastPointerWatch::noPlace() {
@@ -241,11 +227,7 @@ void ScreenCastPointerWatch::begin() {
     if (!m_connected)
         return;
     pw_thread_loop_lock(m_loop);
-    // News of the last run that nobody read.
-    uint64_t unread = 0;
-    (void)!read(m_news, &unread, sizeof unread);
-    m_moved.store(false, std::memory_order_release);
-    m_haveStart = false;
+    m_tracker.begin();
     m_firstFrame = false;
     m_startLate = false;
     m_watching = true;
@@ -272,6 +254,7 @@ void ScreenCastPointerWatch::end() {
         return;
     pw_thread_loop_lock(m_loop);
     m_watching = false;
+    m_tracker.end();
     pw_stream_set_active(m_stream, false);
     pw_thread_loop_unlock(m_loop);
 }

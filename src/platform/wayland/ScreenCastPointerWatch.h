@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PointerWatch.h"
+#include "platform/linux/CursorTracker.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -40,8 +41,7 @@ public:
     ScreenCastPointerWatch(const ScreenCastPointerWatch&) = delete;
     ScreenCastPointerWatch& operator=(const ScreenCastPointerWatch&) = delete;
 
-    // Turns readable when a move is seen; the reader drains it.
-    int news() const { return m_news; }
+    int news() const override { return m_tracker.news(); }
 
     // The stream `nodeId` on the PipeWire connection `pipewireFd` (ScreenCast's
     // OpenPipeWireRemote), which the watch takes over, closed on failure too. On the UI
@@ -50,7 +50,7 @@ public:
     bool connectStream(int pipewireFd, quint32 nodeId, QString* error);
 
     void begin() override;
-    bool moved() override { return m_moved.load(std::memory_order_acquire); }
+    bool moved() override { return m_tracker.moved(); }
     bool movedSoFar() override { return moved(); }
     void end() override;
     bool seesMoves() const override { return m_connected; }
@@ -67,7 +67,7 @@ private:
     void disconnectStream();
     void noPlace();
 
-    int m_news = -1;
+    CursorTracker m_tracker;
     pw_thread_loop* m_loop = nullptr;
     pw_context* m_context = nullptr;
     pw_core* m_core = nullptr;
@@ -79,16 +79,12 @@ private:
     bool m_linked = false; // the stream is linked to the compositor's (paused or streaming)
     bool m_failed = false;
     bool m_watching = false;
-    bool m_haveStart = false;
     bool m_firstFrame = false; // since begin()
     bool m_startLate = false;  // the first frame came late or without a cursor
     bool m_haveLast = false;   // the last place the stream told, in any run
     int m_lastX = 0;
     int m_lastY = 0;
-    int m_startX = 0;
-    int m_startY = 0;
 
-    std::atomic<bool> m_moved = false;
     std::atomic<quint64> m_placesSeen = 0;
 };
 

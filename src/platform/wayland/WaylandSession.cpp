@@ -21,7 +21,6 @@ public:
     QByteArray qtPlatform() const override { return m_xwayland ? "xcb" : "wayland"; }
     Mouse& mouse() override { return *m_mouse; }
     PointerWatch& pointerWatch() override { return m_watch; }
-    int pointerNews() const override { return -1; }
     WindowStacking& stacking() override { return m_stacking; }
 
 private:

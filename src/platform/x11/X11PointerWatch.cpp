@@ -149,6 +149,10 @@ bool X11PointerWatch::moved() {
     return take(xcb_poll_for_event);
 }
 
+int X11PointerWatch::news() const {
+    return xcb_get_file_descriptor(m_connection);
+}
+
 bool X11PointerWatch::movedSoFar() {
     return take(xcb_poll_for_queued_event);
 }

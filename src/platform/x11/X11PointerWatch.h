@@ -30,6 +30,8 @@ public:
     bool moved() override;
     // What XCB has queued already: a click's answer reads whatever came before it.
     bool movedSoFar() override;
+    // The connection itself: its events are the watch's news.
+    int news() const override;
     void end() override;
 
 private:

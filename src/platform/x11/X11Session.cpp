@@ -21,7 +21,6 @@ public:
     void toolkitStarted() override { quietButtonStateNotifications(); }
     Mouse& mouse() override { return *m_mouse; }
     PointerWatch& pointerWatch() override { return *m_watch; }
-    int pointerNews() const override { return xcb_get_file_descriptor(m_mouse->connection()); }
     WindowStacking& stacking() override { return m_stacking; }
 
 private:

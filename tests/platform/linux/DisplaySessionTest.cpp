@@ -14,7 +14,6 @@ public:
     QByteArray qtPlatform() const override { return "offscreen"; }
     Mouse& mouse() override { return m_null.mouse; }
     PointerWatch& pointerWatch() override { return m_null.pointerWatch; }
-    int pointerNews() const override { return -1; }
     WindowStacking& stacking() override { return m_null.stacking; }
     const QString name;
 
