@@ -338,6 +338,7 @@ void Measurements::startStopKey(KeyRuns& runs, int round) {
     if (!program.start(&error) || !program.setSpeed(5, &error))
         return fail(runs.failures, label, round, error + "\n" + tail(program.logPath(), 10));
     m_session.movePointer(kRestingPoint);
+    program.skipBoxesSoFar();
     m_recorder.take();
     const std::int64_t startNs = monotonicNow();
     if (!m_keyboard.tapKey("F6"))

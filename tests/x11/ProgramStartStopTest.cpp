@@ -63,6 +63,35 @@ INSTANTIATE_TEST_SUITE_P(Program, ProgramStartStop,
                                            OutsideCase{"SecondCopy", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The key box as the user meets it: opened from the tray menu, it takes the key pressed,
+// which is stored and from then on starts and stops the runs.
+TEST_F(ProgramTest, AKeyChosenInTheKeyBoxIsStoredAndStartsAndStopsRuns) {
+    ASSERT_TRUE(home.writeAcceptedSettings(false));
+    RecorderWindow target(kTargetPlace);
+    ASSERT_TRUE(target.isOpen()) << target.error();
+    ChildProcess* program = startProgram();
+    ASSERT_TRUE(program) << qPrintable(lastFailure);
+    ASSERT_TRUE(openTrayMenu(*program, 1)) << qPrintable(lastFailure);
+    // "Start/Stop Key: F6..." stands above the separator over "Exit", the last item.
+    ASSERT_TRUE(
+        desktop.keys({QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return")}));
+    ASSERT_TRUE(answerBox(*program, QStringLiteral("Start/Stop Key"), QStringLiteral("ctrl+F7")))
+        << qPrintable(lastFailure);
+    const std::vector<DialogLine> box{
+        {QStringLiteral("key"), QStringLiteral("Start/Stop Key"), QStringLiteral("F6")}};
+    EXPECT_EQ(home.dialogs(), box);
+    EXPECT_EQ(home.storedSettings().value(QStringLiteral("Keys/StartStop")), "Ctrl+F7");
+
+    ASSERT_TRUE(desktop.movePointer(kTargetPlace.center()));
+    ASSERT_TRUE(desktop.keys({QStringLiteral("ctrl+F7")}));
+    ASSERT_TRUE(target.waitUntil([](const auto& e) { return e.size() >= 6; }, 30s))
+        << "no run started";
+    ASSERT_TRUE(desktop.keys({QStringLiteral("ctrl+F7")}));
+    ASSERT_TRUE(waitForDialogs(2, 30s)) << "the run did not stop";
+    EXPECT_TRUE(home.dialogs().back().text.startsWith(QStringLiteral("The enter key was pressed.")))
+        << home.dialogs().back();
+}
+
 TEST_F(ProgramTest, ToggleWithNoCopyRunningSaysSoEvenAfterAKilledCopy) {
     ASSERT_TRUE(home.writeAcceptedSettings(false));
     ProgramDriver alone(desktop, home);
