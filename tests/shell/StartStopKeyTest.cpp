@@ -196,19 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, SecondCopyTest,
                                            RequestCase{"--start", true, 0, true},
                                            RequestCase{"--stop", true, 0, false},
                                            RequestCase{"--stop", false, 0, false},
-                                           RequestCase{"--togle", false, 2, false},
                                            RequestCase{"toggle", true, 2, true}));
-
-TEST(SecondCopyAloneTest, WithNoCopyRunningSaysSoAndEndsWithOne) {
-    FakeCopyChannel nobody;
-    std::FILE* errors = std::tmpfile();
-    EXPECT_EQ(askRunningCopy({"--toggle"}, nobody, errors), 1);
-    std::rewind(errors);
-    char text[200] = {};
-    ASSERT_NE(std::fgets(text, sizeof text, errors), nullptr);
-    std::fclose(errors);
-    EXPECT_STREQ(text, "tivrel: Tivrel is not running.\n");
-}
 
 } // namespace
 } // namespace tivrel::test
