@@ -2,6 +2,7 @@
 
 #include "platform/Mouse.h"
 #include "platform/PointerWatch.h"
+#include "platform/StartStopKey.h"
 #include "platform/WindowStacking.h"
 
 #include <QByteArray>
@@ -31,10 +32,15 @@ public:
     virtual Mouse& mouse() = 0;
     virtual PointerWatch& pointerWatch() = 0;
     virtual WindowStacking& stacking() = 0;
+    // The start/stop key, where the session can give the program a key of its own.
+    virtual StartStopKey& startStopKey() { return m_noKey; }
     // Where the session keeps what the user granted, for later starts to ask no more.
     virtual void keepGrantsIn(SettingsStore& settings) { (void)settings; }
     // The system's own dialogs open over this window while it is shown.
     virtual void setDialogOwner(QWidget* owner) { (void)owner; }
+
+private:
+    NoStartStopKey m_noKey;
 };
 
 // The variables that name the desktop's display servers.
