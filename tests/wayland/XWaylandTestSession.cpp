@@ -4,6 +4,10 @@
 #include "MutterPointer.h"
 #include "Waiting.h"
 
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDBusVariant>
+
 namespace tivrel::test {
 
 XWaylandTestSession::XWaylandTestSession(Desktop desktop) {
@@ -63,6 +67,25 @@ QString XWaylandTestSession::scratch() const {
 
 ChildProcess& XWaylandTestSession::compositor() {
     return m_kwin ? m_kwin->kwin() : m_mutter->mutter();
+}
+
+PortalDialogs& XWaylandTestSession::dialogs() {
+    return m_kwin ? m_kwin->dialogs() : m_mutter->dialogs();
+}
+
+uint XWaylandTestSession::remoteDesktopVersion() const {
+    QDBusInterface properties(QStringLiteral("org.freedesktop.portal.Desktop"),
+                              QStringLiteral("/org/freedesktop/portal/desktop"),
+                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                              m_kwin ? m_kwin->bus() : m_mutter->bus());
+    const QDBusReply<QDBusVariant> version = properties.call(
+        QStringLiteral("Get"), QStringLiteral("org.freedesktop.portal.RemoteDesktop"),
+        QStringLiteral("version"));
+    return version.isValid() ? version.value().variant().toUInt() : 0;
+}
+
+bool XWaylandTestSession::restartPortal(QString* error) {
+    return m_kwin ? m_kwin->startPortal(error) : m_mutter->startPortal(error);
 }
 
 QString XWaylandTestSession::xwaylandDisplay() const {
