@@ -76,8 +76,8 @@ in_root() {
         DEBIAN_FRONTEND=noninteractive "$@"
 }
 
-# CMD in the root, in a mount and process namespace of its own: /proc, /sys, /dev, the checkout
-# (read-only) and the build folder are mounted there only, so they go with the namespace
+# CMD in the root, in a mount and process namespace of its own: /proc, /sys, /dev, a /tmp, the
+# checkout (read-only) and the build folder are mounted there only, so they go with the namespace
 # however CMD ends, and so does whatever CMD left running; nobody else's use of the root is
 # touched, nor its own mounts seen by others.
 do_enter() {
@@ -94,8 +94,9 @@ do_enter() {
         mount --bind "$checkout" "$rootfs/src/tivrel"
         mount -o remount,bind,ro "$rootfs/src/tivrel"
         mount --bind "$build" "$rootfs/build/tivrel"
-        # XWayland under mutter 48 starts only where this folder is everyone'"'"'s.
-        chmod 1777 "$rootfs/tmp"
+        # A /tmp of its own, which goes with it too; XWayland under mutter 48 starts only
+        # where /tmp/.X11-unix is everyone'"'"'s.
+        mount -t tmpfs -o mode=1777 tmpfs "$rootfs/tmp"
         mkdir -p "$rootfs/tmp/.X11-unix"
         chmod 1777 "$rootfs/tmp/.X11-unix"
         chroot "$rootfs" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \

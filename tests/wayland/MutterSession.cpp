@@ -99,8 +99,11 @@ QStringList MutterSession::environment() const {
         QStringLiteral("XDG_RUNTIME_DIR=") + runtime,
         QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + m_busAddress,
         QStringLiteral("WAYLAND_DISPLAY=") + m_socket,
-        // The portal picks its GNOME backend by the desktop's name.
+        // The portal picks its GNOME backend by the desktop's name; that backend (GNOME 48)
+        // reaches mutter through its service channel only in a Wayland session, and serves
+        // nothing but settings otherwise.
         QStringLiteral("XDG_CURRENT_DESKTOP=GNOME"),
+        QStringLiteral("XDG_SESSION_TYPE=wayland"),
         // No dconf on the private bus: settings stay in memory.
         QStringLiteral("GSETTINGS_BACKEND=memory"),
     };

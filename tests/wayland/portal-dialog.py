@@ -42,12 +42,78 @@ def find(node, roles, text):
 
 
 BUTTON = (pyatspi.ROLE_PUSH_BUTTON,)
-SWITCH = (pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_TOGGLE_BUTTON)
+SWITCH = tuple(
+    getattr(pyatspi, role)
+    for role in ("ROLE_CHECK_BOX", "ROLE_TOGGLE_BUTTON", "ROLE_SWITCH")
+    if hasattr(pyatspi, role)
+)
+
+
+def find_switch(frame):
+    """The switch named ALLOW, or the one inside a row of that name (GNOME 48's)."""
+    named = find(frame, SWITCH, ALLOW)
+    if named is not None:
+        return named
+    row = find_named(frame, ALLOW)
+    return None if row is None else find(row, SWITCH, "")
+
+
+def find_named(node, text):
+    if node is None:
+        return None
+    try:
+        if named(node, text):
+            return node
+        for child in node:
+            found = find_named(child, text)
+            if found is not None:
+                return found
+    except Exception:
+        pass
+    return None
 
 
 def press(node):
     action = node.queryAction()
-    action.doAction(0)
+    if action.nActions > 0:
+        action.doAction(0)
+    else:
+        # GTK 4.18 (GNOME 48) gives a check box neither an action nor a focus to grab: TAB
+        # until it has the focus, then a space, as a user at the keyboard would.
+        keys = Keyboard()
+        for _ in range(16):
+            if wait_until(lambda: focused(node), 0.3):
+                break
+            keys.tap(0xFF09)
+        keys.tap(0x20)
+        keys.stop()
+
+
+def focused(node):
+    return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+class Keyboard:
+    """Keys through mutter's own remote desktop, a keyboard beside the user's."""
+
+    def __init__(self):
+        import dbus
+
+        self.dbus = dbus
+        bus = dbus.SessionBus()
+        name = "org.gnome.Mutter.RemoteDesktop"
+        path = bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop").CreateSession(
+            dbus_interface=name
+        )
+        self.session = dbus.Interface(bus.get_object(name, path), name + ".Session")
+        self.session.Start()
+
+    def tap(self, keysym):
+        for pressed in (True, False):
+            self.session.NotifyKeyboardKeysym(self.dbus.UInt32(keysym), pressed)
+
+    def stop(self):
+        self.session.Stop()
 
 
 def checked(node):
@@ -95,7 +161,7 @@ def main():
                 # GNOME's switch may come a moment after the buttons, and takes a moment to
                 # turn on: Share only once it reads on, or the session comes without the
                 # pointer. KDE's dialog has none.
-                allow = find(frame, SWITCH, ALLOW)
+                allow = find_switch(frame)
                 if allow is None and portal.endswith("gnome"):
                     continue
                 if allow is not None and not checked(allow):
