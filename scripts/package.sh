@@ -22,8 +22,11 @@ ls "$ROOT"/build/tivrel_*.deb
 
 if [ "$debian13" = 1 ]; then
     echo "== the Debian 13 package, built in its root"
-    bash "$ROOT_SH" ensure
-    bash "$ROOT_SH" enter "$ROOT" "$ROOT/build-debian13" bash -euo pipefail -c '
+    # chroot and the mounts need root.
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    "${as_root[@]}" bash "$ROOT_SH" ensure
+    "${as_root[@]}" bash "$ROOT_SH" enter "$ROOT" "$ROOT/build-debian13" bash -euo pipefail -c '
         cmake -S /src/tivrel -B /build/tivrel/package -G Ninja \
             -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
         cmake --build /build/tivrel/package -j "$(nproc)"
