@@ -9,11 +9,14 @@
 # - a Debug build with the address and undefined behaviour sanitizers, running the unit, x11
 #   and system tiers again.
 #
+# - the Debian 13 tier: a Debian 13 root made once into a cache (GNOME 48, Plasma 6.3, Qt 6.8,
+#   GCC 14; scripts/debian13/root.sh), Tivrel built there with warnings as errors, its unit
+#   tier and its wayland tier on headless mutter and KWin there (scripts/debian13/test.sh);
 # - the Windows build (mingw-w64, Qt for Windows built once into a cache) and its tests under
 #   Wine: unit, Windows backends, the whole tivrel.exe, the installer (scripts/windows/test.sh).
 #
-# TIVREL_SKIP_SANITIZE=1 skips the sanitizer pass; TIVREL_SKIP_WINDOWS=1 the Windows pass
-# (it says so).
+# TIVREL_SKIP_SANITIZE=1 skips the sanitizer pass; TIVREL_SKIP_DEBIAN13=1 the Debian 13 tier,
+# TIVREL_SKIP_WINDOWS=1 the Windows pass (each says so).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/common.sh"
@@ -44,6 +47,17 @@ if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ctest --test-dir "$dir" --output-on-failure --timeout 600 -L unit -j 2
     ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'x11|system'
+fi
+if [ "${TIVREL_SKIP_DEBIAN13:-0}" = 1 ]; then
+    echo "== Debian 13 tier SKIPPED (TIVREL_SKIP_DEBIAN13=1)"
+else
+    echo "== Debian 13: build in its root, unit and wayland tests there"
+    # chroot and the mounts need root.
+    if [ "$(id -u)" -eq 0 ]; then
+        bash "$ROOT/scripts/debian13/test.sh"
+    else
+        sudo bash "$ROOT/scripts/debian13/test.sh"
+    fi
 fi
 if [ "${TIVREL_SKIP_WINDOWS:-0}" = 1 ]; then
     echo "== Windows tests SKIPPED (TIVREL_SKIP_WINDOWS=1)"

@@ -3,11 +3,15 @@
 # (KWin), their portals, Qt 6.8 and GCC 14, on a Debian 12 machine.
 #
 #   root.sh ensure       make the root once (mmdebstrap), or again when the package list below
-#                        changes; then mount what it needs
+#                        changes; it leaves nothing mounted
 #   root.sh mount        bind /proc, /sys and /dev into it (rslave: nothing mounted inside
 #                        leaks back)
 #   root.sh umount       undo every mount under it
 #   root.sh run CMD...   CMD inside it, as root, in a clean environment
+#   root.sh enter CHECKOUT BUILD CMD...
+#                        CMD inside it with the checkout seen read-only at /src/tivrel and the
+#                        folder BUILD at /build/tivrel, all mounted in a namespace of CMD's own:
+#                        however CMD ends, nothing stays mounted or running
 #   root.sh path         where it is
 #
 # The root is a cache like Qt for Windows: TIVREL_DEBIAN13_CACHE (default
@@ -72,11 +76,38 @@ in_root() {
         DEBIAN_FRONTEND=noninteractive "$@"
 }
 
+# CMD in the root, in a mount and process namespace of its own: /proc, /sys, /dev, a /tmp, the
+# checkout (read-only) and the build folder are mounted there only, so they go with the namespace
+# however CMD ends, and so does whatever CMD left running; nobody else's use of the root is
+# touched, nor its own mounts seen by others.
+do_enter() {
+    local checkout=$1 build=$2
+    shift 2
+    [ -x "$ROOTFS/usr/bin/apt-get" ] || { echo "root.sh: no root at $ROOTFS" >&2; exit 1; }
+    mkdir -p "$build" "$ROOTFS/src/tivrel" "$ROOTFS/build/tivrel"
+    unshare --mount --propagation private --pid --fork --kill-child -- bash -euo pipefail -c '
+        rootfs=$1 checkout=$2 build=$3
+        shift 3
+        mount -t proc proc "$rootfs/proc"
+        mount --rbind /sys "$rootfs/sys"
+        mount --rbind /dev "$rootfs/dev"
+        mount --bind "$checkout" "$rootfs/src/tivrel"
+        mount -o remount,bind,ro "$rootfs/src/tivrel"
+        mount --bind "$build" "$rootfs/build/tivrel"
+        # A /tmp of its own, which goes with it too; XWayland under mutter 48 starts only
+        # where /tmp/.X11-unix is everyone'"'"'s.
+        mount -t tmpfs -o mode=1777 tmpfs "$rootfs/tmp"
+        mkdir -p "$rootfs/tmp/.X11-unix"
+        chmod 1777 "$rootfs/tmp/.X11-unix"
+        chroot "$rootfs" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+            LANG=C.UTF-8 "$@"
+    ' enter "$ROOTFS" "$checkout" "$build" "$@"
+}
+
 stamp() { printf '%s\n' "$SUITE" "${PACKAGES[@]}" | sha256sum | cut -d' ' -f1; }
 
 do_ensure() {
     if [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$(stamp)" ]; then
-        do_mount
         return 0
     fi
     command -v mmdebstrap >/dev/null || {
@@ -102,6 +133,7 @@ do_ensure() {
     in_root dbus-uuidgen --ensure
     in_root apt-get clean
     stamp >"$STAMP"
+    do_umount
     echo "== Debian 13 root made in $((SECONDS - started)) s"
 }
 
@@ -110,13 +142,18 @@ ensure) do_ensure ;;
 mount) do_mount ;;
 umount) do_umount ;;
 path) echo "$ROOTFS" ;;
+enter)
+    shift
+    [ $# -ge 3 ] || { sed -n '2,18p' "$0"; exit 2; }
+    do_enter "$@"
+    ;;
 run)
     shift
     do_mount
     in_root "$@"
     ;;
 *)
-    sed -n '2,14p' "$0"
+    sed -n '2,18p' "$0"
     exit 2
     ;;
 esac

@@ -1,6 +1,7 @@
 #include "KWinSession.h"
 
 #include "Waiting.h"
+#include "X11SocketFolder.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -42,6 +43,13 @@ constexpr char kFakeInputEntry[] = "[Desktop Entry]\n"
                                    "NoDisplay=true\n"
                                    "Exec=%1\n"
                                    "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+
+// The menu KDE's service cache (kbuildsycoca6) lists applications by: without one it lists
+// none, and KWin 6 then finds no desktop file that asks for its fake input.
+constexpr char kMenu[] = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
+                         " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
+                         "<Menu><Name>Applications</Name><DefaultAppDirs/>"
+                         "<Include><All/></Include></Menu>\n";
 
 // What KWin starts once XWayland takes clients: it writes the display KWin chose, which
 // KWin tells only the programs it starts.
@@ -102,6 +110,8 @@ bool KWinSession::startChild(ChildProcess& child, const QStringList& command,
 }
 
 bool KWinSession::start(QString* error) {
+    if (m_x11 == X11::XWayland && !ensureX11SocketFolder(error))
+        return false;
     if (!m_runtime.isValid() || !m_scratch.isValid()) {
         *error = QStringLiteral("no temporary folder");
         return false;
@@ -119,6 +129,7 @@ bool KWinSession::start(QString* error) {
         {"/usr/lib/" TIVREL_LIBRARY_ARCHITECTURE "/libexec/xdg-desktop-portal-kde",
          "xdg-desktop-portal-kde",
          {}},
+        {"/usr/libexec/xdg-permission-store", "xdg-desktop-portal", {}},
     };
     for (Needed& n : needed) {
         const QString program = QString::fromLatin1(n.program);
@@ -139,6 +150,8 @@ bool KWinSession::start(QString* error) {
     const QString kwin = runtime + QStringLiteral("/bin/kwin_wayland");
     if (!QDir().mkpath(runtime + QStringLiteral("/bin")) ||
         !QDir().mkpath(home + QStringLiteral("/.local/share/applications")) ||
+        !QDir().mkpath(home + QStringLiteral("/.config/menus")) ||
+        !writeFile(home + QStringLiteral("/.config/menus/applications.menu"), kMenu) ||
         !QFile::copy(needed[1].path, kwin) ||
         !writeFile(
             runtime + QStringLiteral("/bus.conf"),
@@ -160,6 +173,24 @@ bool KWinSession::start(QString* error) {
         *error = QStringLiteral("dbus-daemon did not start: ") + logText(scratch() + "/bus.log");
         return false;
     }
+
+    // KWin 6 reads the desktop files through KDE's service cache: made before it starts (KWin
+    // 5 reads them itself).
+    if (const QString cache = QStandardPaths::findExecutable(QStringLiteral("kbuildsycoca6"));
+        !cache.isEmpty()) {
+        ChildProcess builder;
+        if (!startChild(builder, {cache, QStringLiteral("--noincremental")}, {},
+                        QStringLiteral("kbuildsycoca.log"), error))
+            return false;
+        if (!builder.waitForEnd(60s) || !builder.exitedNormally() || builder.exitCode() != 0) {
+            *error = QStringLiteral("kbuildsycoca6 failed (%1): %2")
+                         .arg(builder.describeEnd(), logText(scratch() + "/kbuildsycoca.log"));
+            return false;
+        }
+    }
+    // KDE's portal shows its dialogs even headless (Plasma 6): the user who answers them.
+    if (!m_dialogs.start(bus(), environment(), scratch(), error))
+        return false;
 
     const QString socket = runtime + QStringLiteral("/wayland-0");
     QStringList command{kwin,
@@ -216,24 +247,40 @@ bool KWinSession::start(QString* error) {
     }
 
     if (!startChild(m_pipewire, {needed[2].path}, {}, QStringLiteral("pipewire.log"), error) ||
-        !startChild(m_portalBackend, {needed[4].path}, {QStringLiteral("QT_QPA_PLATFORM=wayland")},
+        !startChild(m_permissions, {needed[5].path}, {}, QStringLiteral("permissions.log"),
+                    error) ||
+        // Qt tells the accessibility bus of its windows only where asked to.
+        !startChild(m_portalBackend, {needed[4].path},
+                    {QStringLiteral("QT_QPA_PLATFORM=wayland"),
+                     QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")},
                     QStringLiteral("portal-kde.log"), error))
         return false;
-    // The portal asks its backend by name from the first request on, and nobody would start
-    // the backend for it here.
+    // The portal asks its backend by name from the first request on, and its permission store
+    // (where the grants it keeps live) from its start, and nobody would start either for it.
     const QString backend = QStringLiteral("org.freedesktop.impl.portal.desktop.kde");
+    const QString permissions = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
     if (!waitUntil(
             [&] {
-                return m_portalBackend.hasEnded() ||
-                       bus().interface()->isServiceRegistered(backend);
+                return m_portalBackend.hasEnded() || m_permissions.hasEnded() ||
+                       (bus().interface()->isServiceRegistered(backend) &&
+                        bus().interface()->isServiceRegistered(permissions));
             },
             30s, 10ms) ||
-        m_portalBackend.hasEnded()) {
-        *error = QStringLiteral("the portal's KDE backend did not start (%1): %2")
-                     .arg(m_portalBackend.describeEnd(), logText(scratch() + "/portal-kde.log"));
+        m_portalBackend.hasEnded() || m_permissions.hasEnded()) {
+        *error = QStringLiteral("the portal's KDE backend or permission store did not start (%1, "
+                                "%2): %3 %4")
+                     .arg(m_portalBackend.describeEnd(), m_permissions.describeEnd(),
+                          logText(scratch() + "/portal-kde.log"),
+                          logText(scratch() + "/permissions.log"));
         return false;
     }
-    if (!startChild(m_portal, {needed[3].path}, {}, QStringLiteral("portal.log"), error))
+    return startPortal(error);
+}
+
+bool KWinSession::startPortal(QString* error) {
+    m_portal.kill();
+    if (!startChild(m_portal, {QStringLiteral("/usr/libexec/xdg-desktop-portal")}, {},
+                    QStringLiteral("portal.log"), error))
         return false;
     const bool portalUp = waitUntil(
         [&] {

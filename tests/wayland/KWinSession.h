@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "PortalDialogs.h"
 
 #include <QDBusConnection>
 #include <QSize>
@@ -26,6 +27,8 @@ public:
 
     // Returns once the portal answers; false and a reason otherwise.
     bool start(QString* error);
+    // Ends the portal and starts it again, as a restart of the desktop's services would.
+    bool startPortal(QString* error);
     // WAYLAND_DISPLAY for a client: the socket's full path.
     QString socket() const { return m_socket; }
     // DISPLAY for an X11 client (":N"), once started with XWayland.
@@ -37,6 +40,8 @@ public:
     // The logs and the clients' own runtime files.
     QString scratch() const { return m_scratch.path(); }
     ChildProcess& kwin() { return m_kwin; }
+    // The user who answers the portal's dialogs (Plasma 6 shows one before a first grant).
+    PortalDialogs& dialogs() { return m_dialogs; }
     // Seconds from starting KWin until its scripting answered on the bus (and XWayland took
     // clients).
     double kwinStartSeconds() const { return m_kwinStartSeconds; }
@@ -52,8 +57,10 @@ private:
     QString m_busName;
     // Stopped in reverse order: the clients of KWin and of the bus first.
     ChildProcess m_bus;
+    PortalDialogs m_dialogs;
     ChildProcess m_kwin;
     ChildProcess m_pipewire;
+    ChildProcess m_permissions;
     ChildProcess m_portalBackend;
     ChildProcess m_portal;
     QString m_socket;

@@ -1,6 +1,7 @@
 #include "MutterSession.h"
 
 #include "Waiting.h"
+#include "X11SocketFolder.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
@@ -33,22 +34,18 @@ constexpr char kBusConfig[] =
     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
 
-constexpr char kPython[] = "/usr/bin/python3"; // Debian's, which has pyatspi
-
 struct Program {
     const char* file;
     const char* package;
 };
 constexpr Program kPrograms[] = {
     {"dbus-daemon", "dbus-daemon"},
-    {"/usr/libexec/at-spi-bus-launcher", "at-spi2-core"},
     {"pipewire", "pipewire"},
     {"wireplumber", "wireplumber"},
     {"mutter", "mutter"},
     {"/usr/libexec/xdg-desktop-portal-gnome", "xdg-desktop-portal-gnome"},
     {"/usr/libexec/xdg-desktop-portal", "xdg-desktop-portal"},
-    {kPython, "python3"},
-    {"/usr/lib/python3/dist-packages/pyatspi/__init__.py", "python3-pyatspi"},
+    {"/usr/libexec/xdg-permission-store", "xdg-desktop-portal"},
 };
 
 QString missingPackage() {
@@ -102,8 +99,11 @@ QStringList MutterSession::environment() const {
         QStringLiteral("XDG_RUNTIME_DIR=") + runtime,
         QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + m_busAddress,
         QStringLiteral("WAYLAND_DISPLAY=") + m_socket,
-        // The portal picks its GNOME backend by the desktop's name.
+        // The portal picks its GNOME backend by the desktop's name; that backend (GNOME 48)
+        // reaches mutter through its service channel only in a Wayland session, and serves
+        // nothing but settings otherwise.
         QStringLiteral("XDG_CURRENT_DESKTOP=GNOME"),
+        QStringLiteral("XDG_SESSION_TYPE=wayland"),
         // No dconf on the private bus: settings stay in memory.
         QStringLiteral("GSETTINGS_BACKEND=memory"),
     };
@@ -136,6 +136,8 @@ bool MutterSession::start(QString* error) {
         *error = missing;
         return false;
     }
+    if (m_x11 == X11::XWayland && !ensureX11SocketFolder(error))
+        return false;
     if (!m_runtime.isValid() || chmod(QFile::encodeName(m_runtime.path()).constData(), 0700)) {
         *error = QStringLiteral("no temporary folder");
         return false;
@@ -169,13 +171,11 @@ bool MutterSession::start(QString* error) {
         return false;
     }
 
-    // The portal's dialog speaks to the accessibility bus; mutter's screen casts go through
-    // PipeWire, whose session manager links them. None waits for another.
-    // The runtime folder is new: mutter names its display the first free name there.
+    // mutter's screen casts go through PipeWire, whose session manager links them. None
+    // waits for another. The runtime folder is new: mutter names its display the first free
+    // name there.
     m_socket = runtime + QStringLiteral("/wayland-0");
-    if (!startChild(m_accessibility, {QStringLiteral("/usr/libexec/at-spi-bus-launcher")},
-                    QStringLiteral("at-spi"), error) ||
-        !startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"), error) ||
+    if (!startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"), error) ||
         !startChild(m_wireplumber, {QStringLiteral("wireplumber")}, QStringLiteral("wireplumber"),
                     error) ||
         // Without XWayland where the test does not ask for it: mutter starts faster.
@@ -186,11 +186,7 @@ bool MutterSession::start(QString* error) {
                 QStringLiteral("--virtual-monitor"),
                 QStringLiteral("%1x%2").arg(kOutputSize.width()).arg(kOutputSize.height())} +
                 (m_x11 == X11::None ? QStringList{QStringLiteral("--no-x11")} : QStringList{}),
-            QStringLiteral("mutter"), error) ||
-        !startChild(m_dialogAnswerer,
-                    {QString::fromLatin1(kPython), QStringLiteral(TIVREL_PORTAL_DIALOG_SCRIPT),
-                     runtime + QStringLiteral("/dialog-answer")},
-                    QStringLiteral("dialogs"), error))
+            QStringLiteral("mutter"), error))
         return false;
     const QString screenCast = QStringLiteral("org.gnome.Mutter.ScreenCast");
     const bool mutterUp = waitUntil(
@@ -227,24 +223,41 @@ bool MutterSession::start(QString* error) {
         }
     }
 
+    if (!m_dialogs.start(bus(), environment(), runtime, error))
+        return false;
+
     // The portal asks its backend what a screen cast offers once, at its start: the backend
-    // must know mutter's by then, or the portal offers none for its whole life.
+    // must know mutter's by then, or the portal offers none for its whole life. The grants the
+    // portal keeps live in the permission store, which it asks from its start on too.
     const QString backend = QStringLiteral("org.freedesktop.impl.portal.desktop.gnome");
+    const QString permissions = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
     if (!startChild(m_portalBackend, {QStringLiteral("/usr/libexec/xdg-desktop-portal-gnome")},
-                    QStringLiteral("portal-gnome"), error))
+                    QStringLiteral("portal-gnome"), error) ||
+        !startChild(m_permissions, {QStringLiteral("/usr/libexec/xdg-permission-store")},
+                    QStringLiteral("permissions"), error))
         return false;
     if (!waitUntil(
             [&] {
-                return sourceTypes(bus(), backend,
-                                   QStringLiteral("org.freedesktop.impl.portal.ScreenCast")) != 0 ||
-                       m_portalBackend.hasEnded();
+                return (sourceTypes(bus(), backend,
+                                    QStringLiteral("org.freedesktop.impl.portal.ScreenCast")) !=
+                            0 &&
+                        bus().interface()->isServiceRegistered(permissions).value()) ||
+                       m_portalBackend.hasEnded() || m_permissions.hasEnded();
             },
             20s, 5ms) ||
-        m_portalBackend.hasEnded()) {
-        *error = QStringLiteral("the GNOME portal backend did not start (%1): %2")
-                     .arg(m_portalBackend.describeEnd(), logTail(QStringLiteral("portal-gnome")));
+        m_portalBackend.hasEnded() || m_permissions.hasEnded()) {
+        *error = QStringLiteral("the GNOME portal backend or the permission store did not start "
+                                "(%1, %2): %3")
+                     .arg(m_portalBackend.describeEnd(), m_permissions.describeEnd(),
+                          logTail(QStringLiteral("portal-gnome")) +
+                              logTail(QStringLiteral("permissions")));
         return false;
     }
+    return startPortal(error);
+}
+
+bool MutterSession::startPortal(QString* error) {
+    m_portal.kill();
     if (!startChild(m_portal, {QStringLiteral("/usr/libexec/xdg-desktop-portal")},
                     QStringLiteral("portal"), error))
         return false;
@@ -264,34 +277,16 @@ bool MutterSession::start(QString* error) {
 }
 
 void MutterSession::stop() {
-    // The other way round from the start. The accessibility bus launcher ends the bus it
-    // started only when asked to end; a service's other children share its process group.
-    if (m_accessibility.sendSignal(SIGTERM))
-        m_accessibility.waitForEnd(2s);
-    for (ChildProcess* child : {&m_dialogAnswerer, &m_portal, &m_portalBackend, &m_mutter,
-                                &m_wireplumber, &m_pipewire, &m_accessibility, &m_dbus}) {
+    // The other way round from the start; a service's other children share its process group.
+    m_dialogs.stop();
+    for (ChildProcess* child : {&m_portal, &m_permissions, &m_portalBackend, &m_mutter,
+                                &m_wireplumber, &m_pipewire, &m_dbus}) {
         if (child->started() && !child->hasEnded())
             ::kill(-pid_t(child->pid()), SIGKILL);
         child->kill();
     }
     if (!m_busAddress.isEmpty())
         QDBusConnection::disconnectFromBus(m_busName);
-}
-
-void MutterSession::answerDialogsWith(PortalDialogAnswer answer) {
-    QFile file(m_runtime.filePath(QStringLiteral("dialog-answer")));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(answer == PortalDialogAnswer::Cancel ? "cancel\n" : "share\n");
-}
-
-int MutterSession::dialogsAnswered() const {
-    QFile file(m_runtime.filePath(QStringLiteral("dialogs.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    int answered = 0;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        answered += line == "shared" || line == "cancelled";
-    return answered;
 }
 
 } // namespace tivrel::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "PortalDialogs.h"
 
 #include <QDBusConnection>
 #include <QSize>
@@ -8,12 +9,6 @@
 #include <QTemporaryDir>
 
 namespace tivrel::test {
-
-// How the portal's dialogs are answered, as a user would with the mouse.
-enum class PortalDialogAnswer {
-    Share,  // "Allow remote interaction" switched on, then Share
-    Cancel, // Cancel
-};
 
 // A headless GNOME of the test's own: mutter with one virtual monitor (with XWayland on
 // request, as GNOME starts it for X11 clients; none otherwise), on a
@@ -39,6 +34,8 @@ public:
     // otherwise (a missing program names its package).
     bool start(QString* error);
     void stop();
+    // Ends the portal and starts it again, as a restart of the desktop's services would.
+    bool startPortal(QString* error);
 
     // WAYLAND_DISPLAY for a client: the socket's full path.
     QString socket() const { return m_socket; }
@@ -55,10 +52,8 @@ public:
     QStringList environment() const;
     ChildProcess& mutter() { return m_mutter; }
 
-    // Applies to each dialog that appears from now on.
-    void answerDialogsWith(PortalDialogAnswer answer);
-    // How many dialogs have been answered so far.
-    int dialogsAnswered() const;
+    // The user who answers the portal's dialogs.
+    PortalDialogs& dialogs() { return m_dialogs; }
 
 private:
     bool startChild(ChildProcess& child, const QStringList& command, const QString& logName,
@@ -74,13 +69,13 @@ private:
     QString m_socket;
     // In the order they start; stop() ends them the other way round.
     ChildProcess m_dbus;
-    ChildProcess m_accessibility;
+    PortalDialogs m_dialogs;
     ChildProcess m_pipewire;
     ChildProcess m_wireplumber;
     ChildProcess m_mutter;
     ChildProcess m_portalBackend;
+    ChildProcess m_permissions;
     ChildProcess m_portal;
-    ChildProcess m_dialogAnswerer;
 };
 
 } // namespace tivrel::test

@@ -31,8 +31,15 @@ bool RecorderProcess::start(const QString& socket, const QString& folder, QStrin
     return false;
 }
 
-bool RecorderProcess::waitForPointer() {
-    return waitUntil([this] { return lines().contains(QStringLiteral("entered")); }, 10s);
+bool RecorderProcess::bringPointer(const std::function<bool(QPoint)>& move, QPoint place) {
+    const auto entered = [this] { return lines().contains(QStringLiteral("entered")); };
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    for (int tries = 0; std::chrono::steady_clock::now() < deadline; ++tries) {
+        move(place + QPoint(tries % 2, 0));
+        if (waitUntil(entered, 500ms, 10ms))
+            return true;
+    }
+    return false;
 }
 
 QStringList RecorderProcess::lines() const {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,11 @@ public:
     // compositor does not tile, "--busy" for a window that draws anew every frame.
     bool start(const QString& socket, const QString& folder, QString* error,
                const QStringList& arguments = {});
-    // Returns once the pointer has come onto the window.
-    bool waitForPointer();
+    // Puts the pointer on the window at `place` with `move` and returns once the window says
+    // it came. A window drawn is shown only with the compositor's next frame, later still on a
+    // cold machine, and a move made before that reaches nothing: the move is made again, a
+    // pixel aside and back, until the window tells of it; false after 20 s.
+    bool bringPointer(const std::function<bool(QPoint)>& move, QPoint place);
     // What the window received, "press 1", "release 1", ... (Qt's button values).
     QStringList events() const;
     // Where the pointer was last seen on the window; (-1, -1) before it came.

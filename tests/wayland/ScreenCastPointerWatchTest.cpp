@@ -40,12 +40,12 @@ public:
             !m_hand.open(m_session.bus(), QString::fromLatin1(MutterSession::kConnector), &m_error))
             return;
         // Qt reports a wrong place for the first motion on a window: one move to enter it.
-        m_hand.moveTo({10, 10});
-        if (!m_recorder.waitForPointer()) {
+        if (!m_recorder.bringPointer([this](QPoint place) { return m_hand.moveTo(place); },
+                                     {10, 10})) {
             m_error = QStringLiteral("the pointer never came onto the recorder");
             return;
         }
-        m_session.answerDialogsWith(answer);
+        m_session.dialogs().answerWith(answer);
         m_mouse = std::make_unique<PortalMouse>(
             PortalMouse::Asking{.notice = {},
                                 .request =
@@ -129,7 +129,7 @@ TEST_F(ScreenCastWatchedRun, EveryClickOfAFastRunLandsOnce) {
 // could not be stopped by a move; the program must not take it for a watch that sees.
 TEST(ScreenCastPointerWatch, ADialogCancelledLeavesTheWatchBlind) {
     MutterWatchRig rig(PortalDialogAnswer::Cancel);
-    ASSERT_EQ(rig.session().dialogsAnswered(), 1) << qPrintable(rig.error());
+    ASSERT_EQ(rig.session().dialogs().answered(), 1) << qPrintable(rig.error());
     EXPECT_FALSE(rig.granted());
     EXPECT_FALSE(rig.watch().seesMoves());
 }

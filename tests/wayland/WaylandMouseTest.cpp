@@ -40,8 +40,10 @@ protected:
         ASSERT_TRUE(recorder.start(sway.socket(), sway.scratch(), &error)) << qPrintable(error);
         // Off the middle, so the place is not where sway puts a new pointer.
         ASSERT_TRUE(placer.open(sway.socket()));
-        ASSERT_TRUE(placer.moveTo(QPoint(400, 300), SwaySession::kOutputSize));
-        ASSERT_TRUE(recorder.waitForPointer()) << "the pointer never came onto the recorder window";
+        ASSERT_TRUE(recorder.bringPointer(
+            [this](QPoint place) { return placer.moveTo(place, SwaySession::kOutputSize); },
+            {400, 300}))
+            << "the pointer never came onto the recorder window";
         mouse = WaylandMouse::open(&error);
         ASSERT_TRUE(mouse) << qPrintable(error);
     }

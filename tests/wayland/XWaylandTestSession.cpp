@@ -4,6 +4,10 @@
 #include "MutterPointer.h"
 #include "Waiting.h"
 
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDBusVariant>
+
 namespace tivrel::test {
 
 XWaylandTestSession::XWaylandTestSession(Desktop desktop) {
@@ -65,6 +69,25 @@ ChildProcess& XWaylandTestSession::compositor() {
     return m_kwin ? m_kwin->kwin() : m_mutter->mutter();
 }
 
+PortalDialogs& XWaylandTestSession::dialogs() {
+    return m_kwin ? m_kwin->dialogs() : m_mutter->dialogs();
+}
+
+uint XWaylandTestSession::remoteDesktopVersion() const {
+    QDBusInterface properties(QStringLiteral("org.freedesktop.portal.Desktop"),
+                              QStringLiteral("/org/freedesktop/portal/desktop"),
+                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                              m_kwin ? m_kwin->bus() : m_mutter->bus());
+    const QDBusReply<QDBusVariant> version = properties.call(
+        QStringLiteral("Get"), QStringLiteral("org.freedesktop.portal.RemoteDesktop"),
+        QStringLiteral("version"));
+    return version.isValid() ? version.value().variant().toUInt() : 0;
+}
+
+bool XWaylandTestSession::restartPortal(QString* error) {
+    return m_kwin ? m_kwin->startPortal(error) : m_mutter->startPortal(error);
+}
+
 QString XWaylandTestSession::xwaylandDisplay() const {
     return m_kwin ? m_kwin->xwaylandDisplay() : m_mutter->xwaylandDisplay();
 }
@@ -113,7 +136,10 @@ bool XWaylandTestSession::keys(const QStringList& keys) const {
 }
 
 bool XWaylandTestSession::activate(unsigned long window) const {
-    if (m_x11->activate(window))
+    // mutter 48 refuses another client's request to activate a window (xdotool's
+    // windowactivate waits for it in vain), but takes the focus given directly, as mutter 43
+    // does too.
+    if (m_mutter ? m_x11->focus(window) : m_x11->activate(window))
         return true;
     m_lastFailure = m_x11->lastFailure();
     return false;

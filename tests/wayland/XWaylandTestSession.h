@@ -43,6 +43,12 @@ public:
     X11TestSession& x11() { return *m_x11; }
     // Moves made with it come from another source than the program's clicks.
     CompositorHand& hand() const { return *m_hand; }
+    // The user who answers the portal's dialogs.
+    PortalDialogs& dialogs();
+    // The version of the portal's remote desktop: from 2 on, it can keep a grant.
+    uint remoteDesktopVersion() const;
+    // Ends the portal and starts it again.
+    bool restartPortal(QString* error);
 
 private:
     QString xwaylandDisplay() const;

@@ -54,10 +54,13 @@ add_library(tivrel_wayland_desktops STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MutterPointer.h
   ${CMAKE_CURRENT_LIST_DIR}/MutterSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MutterSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalDialogs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalDialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/RecorderProcess.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecorderProcess.h
   ${CMAKE_CURRENT_LIST_DIR}/XWaylandTestSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/XWaylandTestSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/X11SocketFolder.h
 )
 target_include_directories(tivrel_wayland_desktops PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                            ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/tests/harness)
