@@ -54,6 +54,8 @@ public:
     // The variables a client of this session needs, "NAME=value".
     QStringList environment() const;
     ChildProcess& mutter() { return m_mutter; }
+    // xdg-desktop-portal-gnome: mutter ends the sessions it made once it goes.
+    ChildProcess& portalBackend() { return m_portalBackend; }
 
     // Applies to each dialog that appears from now on.
     void answerDialogsWith(PortalDialogAnswer answer);
