@@ -37,6 +37,8 @@ public:
     // The logs and the clients' own runtime files.
     QString scratch() const { return m_scratch.path(); }
     ChildProcess& kwin() { return m_kwin; }
+    // xdg-desktop-portal-kde, which holds the remote desktop sessions it asked KWin for.
+    ChildProcess& portalBackend() { return m_portalBackend; }
     // Seconds from starting KWin until its scripting answered on the bus (and XWayland took
     // clients).
     double kwinStartSeconds() const { return m_kwinStartSeconds; }

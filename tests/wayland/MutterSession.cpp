@@ -104,6 +104,8 @@ QStringList MutterSession::environment() const {
         QStringLiteral("WAYLAND_DISPLAY=") + m_socket,
         // The portal picks its GNOME backend by the desktop's name.
         QStringLiteral("XDG_CURRENT_DESKTOP=GNOME"),
+        // GNOME 48's portal backend opens its display only in a session of a known type.
+        QStringLiteral("XDG_SESSION_TYPE=wayland"),
         // No dconf on the private bus: settings stay in memory.
         QStringLiteral("GSETTINGS_BACKEND=memory"),
     };

@@ -78,10 +78,19 @@ private:
         if (!waitFor([this] { return m_emulating; }, kAnswerTimeout))
             return lose();
         for (const bool pressed : transitions) {
+            // A write to a connection the compositor closed ends it at once, in libei's own
+            // state too: nothing more may be sent then, not even the ping.
+            if (!m_emulating)
+                return lose();
             ei_device_button_button(m_device, uint32_t(code), pressed);
             ei_device_frame(m_device, ei_now(m_ei));
+            handlePending();
         }
+        if (!m_emulating || m_disconnected)
+            return lose();
         m_ping = ei_new_ping(m_ei);
+        if (!m_ping)
+            return lose();
         m_answered = false;
         ei_ping(m_ping);
         const bool answered = waitFor([this] { return m_answered; }, kAnswerTimeout);
@@ -99,10 +108,7 @@ private:
     bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
         const Clock::time_point deadline = Clock::now() + timeout;
         for (;;) {
-            while (ei_event* event = ei_get_event(m_ei)) {
-                handle(event);
-                ei_event_unref(event);
-            }
+            handlePending();
             if (done())
                 return true;
             if (m_disconnected)
@@ -115,6 +121,14 @@ private:
             if (poll(&socket, 1, int(left)) < 0 && errno != EINTR)
                 return false;
             ei_dispatch(m_ei);
+        }
+    }
+
+    // The events libei has queued, without reading the socket.
+    void handlePending() {
+        while (ei_event* event = ei_get_event(m_ei)) {
+            handle(event);
+            ei_event_unref(event);
         }
     }
 
