@@ -26,7 +26,8 @@ constexpr std::chrono::milliseconds kAnswerTimeout(2000);
 // device and its resumption, a few round trips to a compositor that may be busy.
 constexpr std::chrono::milliseconds kSetupTimeout(3000);
 
-void logOnce(ei*, ei_log_priority priority, const char* message, ei_log_context*) {
+// libei's own warnings and errors go where the program's go; its chatter does not.
+void logWarnings(ei*, ei_log_priority priority, const char* message, ei_log_context*) {
     if (priority >= EI_LOG_PRIORITY_WARNING)
         qWarning("Tivrel: libei: %s", message);
 }
@@ -50,7 +51,7 @@ public:
             *error = QStringLiteral("libei made no context");
             return false;
         }
-        ei_log_set_handler(m_ei, logOnce);
+        ei_log_set_handler(m_ei, logWarnings);
         ei_configure_name(m_ei, "Tivrel");
         if (const int failed = ei_setup_backend_fd(m_ei, fd); failed < 0) {
             *error = QString::fromLocal8Bit(std::strerror(-failed));
