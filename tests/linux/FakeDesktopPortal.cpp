@@ -165,6 +165,10 @@ bool FakeDesktopPortal::handleMessage(const QDBusMessage& message,
                  .arg(args.value(2).toDouble())
                  .arg(args.value(3).toDouble()));
         connection.send(message.createReply());
+    } else if (member == u"ConnectToEIS") {
+        // No input socket here: the buttons go through the calls above.
+        connection.send(message.createErrorReply(
+            QStringLiteral("org.freedesktop.DBus.Error.NotSupported"), QStringLiteral("no EIS")));
     } else if (member == u"Close") {
         note(QStringLiteral("close"));
         QMutexLocker locker(&m_lock);

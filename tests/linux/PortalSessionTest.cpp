@@ -75,8 +75,9 @@ protected:
         ASSERT_TRUE(SessionBus::get().error().isEmpty()) << qPrintable(SessionBus::get().error());
         ASSERT_TRUE(portal.registered());
     }
-    std::unique_ptr<DisplaySession> newSession() {
-        auto session = newPortalSession(false, false);
+    std::unique_ptr<DisplaySession> newSession(uint version = 1) {
+        portal.setVersion(version);
+        auto session = newPortalSession({.pointer = true, .remoteDesktopVersion = version}, false);
         session->keepGrantsIn(settings);
         return session;
     }
@@ -100,8 +101,10 @@ struct AskCase {
     QStringList calls;   // through Start
     const char* refusal; // part of the message; nullptr: allowed
     QString grantAfter;  // in the settings afterwards
-    bool notice;         // told before the dialog
+    const char* notice;  // part of what is told before the dialog; nullptr: nothing
 };
+
+const char* const kEachStart = "asks once each time it starts";
 
 const AskCase kAsks[] = {
     {"AllowedWherePortalKeepsNoGrants",
@@ -112,7 +115,7 @@ const AskCase kAsks[] = {
      {"CreateSession", "SelectDevices types=2 persist=0 token=", "Start parent="},
      nullptr,
      {},
-     true},
+     kEachStart},
     {"AllowedAndKeptForTheNextStart",
      2,
      "kept",
@@ -121,7 +124,16 @@ const AskCase kAsks[] = {
      {"CreateSession", "SelectDevices types=2 persist=2 token=kept", "Start parent="},
      nullptr,
      "fresh",
-     false},
+     nullptr},
+    {"FirstAllowedWherePortalKeepsGrants",
+     2,
+     {},
+     {0, 2, "fresh"},
+     false,
+     {"CreateSession", "SelectDevices types=2 persist=2 token=", "Start parent="},
+     nullptr,
+     "fresh",
+     "asks once and remembers"},
     {"Cancelled",
      1,
      {},
@@ -130,7 +142,7 @@ const AskCase kAsks[] = {
      {"CreateSession", "SelectDevices types=2 persist=0 token=", "Start parent=", "close"},
      "cancelled",
      {},
-     true},
+     kEachStart},
     {"ScreenSharedWithoutThePointer",
      1,
      {},
@@ -139,24 +151,35 @@ const AskCase kAsks[] = {
      {"CreateSession", "SelectDevices types=2 persist=0 token=", "Start parent=", "close"},
      "allow remote interaction",
      {},
-     true},
-    {"PortalFails", 1, {}, {}, true, {"CreateSession"}, "did not answer as expected", {}, true},
+     kEachStart},
+    {"PortalFails",
+     1,
+     {},
+     {},
+     true,
+     {"CreateSession"},
+     "did not answer as expected",
+     {},
+     kEachStart},
 };
 
 class PortalAskTest : public PortalSessionTest, public ::testing::WithParamInterface<AskCase> {};
 
 TEST_P(PortalAskTest, AsksOnceAndClicksOnlyWhenAllowed) {
     const AskCase& c = GetParam();
-    portal.setVersion(c.version);
     portal.setDialog(c.dialog);
     portal.failCreateSession(c.portalFails);
     if (!c.storedGrant.isEmpty())
         settings.values[kGrant] = c.storedGrant;
-    auto session = newSession();
+    auto session = newSession(c.version);
     Mouse& mouse = session->mouse();
 
     ASSERT_TRUE(mouse.mustAsk());
-    EXPECT_EQ(!mouse.askNotice().isEmpty(), c.notice);
+    const QString notice = mouse.askNotice();
+    EXPECT_EQ(notice.isEmpty(), c.notice == nullptr) << qPrintable(notice);
+    if (c.notice) {
+        EXPECT_TRUE(notice.contains(QLatin1String(c.notice))) << qPrintable(notice);
+    }
     EXPECT_TRUE(mouse.askNotice().isEmpty()) << "the notice is told once";
     QString refusal;
     const bool allowed = mouse.ask(&refusal);

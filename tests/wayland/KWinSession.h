@@ -42,6 +42,8 @@ public:
     ChildProcess& kwin() { return m_kwin; }
     // The user who answers the portal's dialogs (Plasma 6 shows one before a first grant).
     PortalDialogs& dialogs() { return m_dialogs; }
+    // xdg-desktop-portal-kde, which holds the remote desktop sessions it asked KWin for.
+    ChildProcess& portalBackend() { return m_portalBackend; }
     // Seconds from starting KWin until its scripting answered on the bus (and XWayland took
     // clients).
     double kwinStartSeconds() const { return m_kwinStartSeconds; }

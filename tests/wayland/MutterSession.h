@@ -51,6 +51,8 @@ public:
     // The variables a client of this session needs, "NAME=value".
     QStringList environment() const;
     ChildProcess& mutter() { return m_mutter; }
+    // xdg-desktop-portal-gnome: mutter ends the sessions it made once it goes.
+    ChildProcess& portalBackend() { return m_portalBackend; }
 
     // The user who answers the portal's dialogs.
     PortalDialogs& dialogs() { return m_dialogs; }

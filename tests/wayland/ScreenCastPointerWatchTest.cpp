@@ -9,6 +9,7 @@
 
 #include "platform/PointerWatchContract.h"
 #include "platform/linux/DeadlineClickTimer.h"
+#include "platform/wayland/EisButtons.h"
 #include "platform/wayland/PortalMouse.h"
 #include "platform/wayland/ScreenCastPointerWatch.h"
 #include "support/PumpUntil.h"
@@ -132,6 +133,34 @@ TEST(ScreenCastPointerWatch, ADialogCancelledLeavesTheWatchBlind) {
     ASSERT_EQ(rig.session().dialogs().answered(), 1) << qPrintable(rig.error());
     EXPECT_FALSE(rig.granted());
     EXPECT_FALSE(rig.watch().seesMoves());
+}
+
+// Where the portal hands out mutter's input socket (GNOME 48) the clicks take it, and a
+// connection the compositor ends is a lost permission at the next click, before the UI
+// thread has heard anything over D-Bus: no click into nothing is counted, none waits long.
+TEST(PortalInputSocket, AConnectionTheCompositorEndsIsALostPermission) {
+    if (!eisConnector())
+        GTEST_SKIP() << "this build has no libei (Debian 12): the clicks go through D-Bus";
+    MutterWatchRig rig;
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.error());
+    auto& mouse = dynamic_cast<PortalMouse&>(rig.mouse());
+    ASSERT_TRUE(mouse.throughEis()) << "no input socket from mutter's portal";
+    mouse.click(MouseButton::Left);
+    EXPECT_FALSE(mouse.lost());
+    EXPECT_TRUE(waitUntil([&] { return rig.recorder().events().size() >= 2; }, 5s, 10ms))
+        << rig.recorder().received();
+
+    rig.session().portalBackend().kill();
+    bool lost = false;
+    for (int i = 0; i < 50 && !lost; ++i) {
+        const auto before = std::chrono::steady_clock::now();
+        mouse.click(MouseButton::Left);
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 2500ms) << "click " << i;
+        lost = mouse.lost();
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(lost);
+    EXPECT_TRUE(mouse.mustAsk());
 }
 
 } // namespace

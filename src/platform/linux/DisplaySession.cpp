@@ -31,9 +31,10 @@ QString noSessionMessage(const SessionEnvironment& environment) {
         return QStringLiteral("this Wayland session has no X11 display, and this build of "
                               "Tivrel clicks only through X11. Tivrel needs XWayland here.");
     }
-    return QStringLiteral("no graphical session found. Tivrel needs an X11 session, XWayland "
-                          "or a Wayland desktop with a virtual pointer (sway) to click; start "
-                          "it from a desktop session.");
+    return QStringLiteral("no graphical session found. Tivrel clicks on X11 desktops, on "
+                          "Wayland desktops whose portal offers a remote desktop (GNOME, KDE "
+                          "Plasma) or a virtual pointer (sway and other wlroots desktops), and "
+                          "elsewhere through XWayland; start it from a desktop session.");
 }
 
 std::unique_ptr<DisplaySession> connectDisplaySession(const SessionEnvironment& environment,

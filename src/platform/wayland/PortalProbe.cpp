@@ -65,8 +65,11 @@ PortalOffer probeDesktopPortal() {
         portalProperty(bus.get(), "org.freedesktop.portal.RemoteDesktop", "AvailableDeviceTypes");
     const auto cursorModes =
         portalProperty(bus.get(), "org.freedesktop.portal.ScreenCast", "AvailableCursorModes");
+    const auto version =
+        portalProperty(bus.get(), "org.freedesktop.portal.RemoteDesktop", "version");
     return {.pointer = devices && (*devices & kPointerDevice),
-            .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata)};
+            .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata),
+            .remoteDesktopVersion = version.value_or(0)};
 }
 
 } // namespace tivrel

@@ -9,6 +9,9 @@ namespace tivrel {
 struct PortalOffer {
     bool pointer = false;      // a remote desktop with a pointer device
     bool cursorAsData = false; // a screen cast that gives the cursor's place as data
+    // The remote desktop's version: from 2 on it keeps grants and hands out an input socket
+    // (ConnectToEIS).
+    std::uint32_t remoteDesktopVersion = 0;
 };
 
 PortalOffer probeDesktopPortal();

@@ -17,21 +17,26 @@ namespace {
 const QString kGrantSection = QStringLiteral("Desktop");
 const QString kGrantKey = QStringLiteral("RemoteDesktopGrant");
 
-QString askNotice() {
+// What the user reads before the system's first dialog. From version 2 on the portal keeps
+// what the user allowed (persist_mode), and later starts ask nothing while its token is kept.
+QString askNotice(bool portalKeepsGrants) {
     const bool gnome = qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME");
     const QString what = QStringLiteral(
         "On this desktop Tivrel clicks through the system's remote desktop service. The "
         "system will now ask whether Tivrel may control the mouse.\n\n");
-    if (gnome)
-        return what + QStringLiteral("Switch on \"Allow remote interaction\" and press "
-                                     "\"Share\". Tivrel asks once each time it starts.");
-    return what + QStringLiteral("Allow it; Tivrel asks once each time it starts.");
+    const QString how = gnome ? QStringLiteral("Switch on \"Allow remote interaction\" and press "
+                                               "\"Share\". ")
+                              : QStringLiteral("Allow it. ");
+    const QString when = portalKeepsGrants
+                             ? QStringLiteral("The system asks once and remembers the answer.")
+                             : QStringLiteral("Tivrel asks once each time it starts.");
+    return what + how + when;
 }
 
 class PortalSession final : public DisplaySession {
 public:
-    PortalSession(bool cursorAsData, bool xwayland)
-        : m_cursorAsData(cursorAsData), m_xwayland(xwayland),
+    PortalSession(const PortalOffer& offer, bool xwayland)
+        : m_offer(offer), m_xwayland(xwayland),
           m_mouse(PortalMouse::Asking{
                       .notice = [this] { return notice(); },
                       .request = [this] { return request(); },
@@ -49,7 +54,7 @@ public:
         const QDBusConnection bus = QDBusConnection::sessionBus();
         if (KWinScriptPointerWatch::available(bus)) {
             m_watch = std::make_unique<KWinScriptPointerWatch>(bus);
-        } else if (m_cursorAsData) {
+        } else if (m_offer.cursorAsData) {
             auto watch = std::make_unique<ScreenCastPointerWatch>();
             m_screenCast = watch.get();
             m_watch = std::move(watch);
@@ -64,9 +69,10 @@ public:
 private:
     // A grant kept from an earlier start is taken without a dialog: nothing to tell then.
     QString notice() const {
-        if (m_settings && !m_settings->read(kGrantSection, kGrantKey).isEmpty())
+        const bool keeps = m_offer.remoteDesktopVersion >= 2;
+        if (keeps && m_settings && !m_settings->read(kGrantSection, kGrantKey).isEmpty())
             return {};
-        return askNotice();
+        return askNotice(keeps);
     }
 
     RemoteDesktopPortal::Request request() const {
@@ -100,7 +106,7 @@ private:
             qWarning("Tivrel: %s", qPrintable(error));
     }
 
-    bool m_cursorAsData;
+    PortalOffer m_offer;
     bool m_xwayland;
     PortalMouse m_mouse;
     std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
@@ -112,8 +118,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<DisplaySession> newPortalSession(bool cursorAsData, bool xwayland) {
-    return std::make_unique<PortalSession>(cursorAsData, xwayland);
+std::unique_ptr<DisplaySession> newPortalSession(const PortalOffer& offer, bool xwayland) {
+    return std::make_unique<PortalSession>(offer, xwayland);
 }
 
 } // namespace tivrel

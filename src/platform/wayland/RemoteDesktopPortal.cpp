@@ -165,7 +165,8 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
     const QVariantList session{QVariant::fromValue(QDBusObjectPath(m_session))};
 
     QVariantMap devices{{QStringLiteral("types"), kPointerDevice}};
-    if (version() >= 2) {
+    m_version = version();
+    if (m_version >= 2) {
         devices.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
         if (!asked.restoreToken.isEmpty())
             devices.insert(QStringLiteral("restore_token"), asked.restoreToken);
@@ -218,6 +219,16 @@ int RemoteDesktopPortal::openPipeWireRemote(QString* error) {
         return -1;
     }
     // The reply's descriptor closes with it.
+    return fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+}
+
+int RemoteDesktopPortal::connectToEis(QString* error) {
+    QDBusMessage connectToEis = sessionCall(kRemoteDesktop, QStringLiteral("ConnectToEIS"));
+    const QDBusReply<QDBusUnixFileDescriptor> reply = m_bus.call(connectToEis);
+    if (!reply.isValid()) {
+        *error = reply.error().message();
+        return -1;
+    }
     return fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
 }
 

@@ -53,6 +53,13 @@ public:
     // A new connection to the PipeWire daemon that carries the stream; the caller owns the
     // descriptor. -1 and a message on failure.
     int openPipeWireRemote(QString* error);
+    // Whether the session's portal hands out the compositor's input socket (ConnectToEIS,
+    // version 2 on).
+    bool handsOutEis() const { return m_version >= 2; }
+    // A socket to the compositor's own input server (EIS) for this session's devices, where
+    // the portal hands one out (version 2 on); the caller owns the descriptor. -1 and a
+    // message otherwise.
+    int connectToEis(QString* error);
 
     // Buttons by their Linux input code (BTN_LEFT and so on). From any thread; each returns
     // once the portal has answered. False once the session is gone.
@@ -93,6 +100,7 @@ private:
     QString m_restoreToken;
     quint32 m_streamNode = 0;
     int m_tokens = 0;
+    uint m_version = 0; // found at the start
     std::optional<Answer> m_answer;
 };
 

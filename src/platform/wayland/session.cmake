@@ -49,6 +49,19 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
 )
+# Where libei is found (Debian 13 on), the portal session's buttons go through the
+# compositor's input socket (EIS) when the portal hands one out; the portal's D-Bus calls
+# carry them otherwise, and in a build without it.
+pkg_check_modules(Libei QUIET IMPORTED_TARGET libei-1.0)
+if(Libei_FOUND)
+  message(STATUS "libei ${Libei_VERSION}: portal clicks through the compositor's input socket")
+  target_sources(tivrel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/LibeiButtons.cpp)
+  target_link_libraries(tivrel_core PRIVATE PkgConfig::Libei)
+else()
+  message(STATUS "libei not found: portal clicks through D-Bus only")
+  target_sources(tivrel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/WithoutLibei.cpp)
+endif()
+target_sources(tivrel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/EisButtons.h)
 # The portal's remote desktop and KWin's scripting through QtDBus once Qt runs; before, libdbus
 # asks what the portal offers. The tests reach both on buses of their own.
 find_package(Qt6 REQUIRED COMPONENTS DBus)
