@@ -44,6 +44,8 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalRequests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalRequests.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.h
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
