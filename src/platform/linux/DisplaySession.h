@@ -2,6 +2,7 @@
 
 #include "platform/Mouse.h"
 #include "platform/PointerWatch.h"
+#include "platform/StartStopKey.h"
 #include "platform/WindowStacking.h"
 
 #include <QByteArray>
@@ -34,6 +35,9 @@ public:
     // thread; -1 where the thread has only its deadlines to wait for.
     virtual int pointerNews() const = 0;
     virtual WindowStacking& stacking() = 0;
+    // The start/stop key, where the desktop lets a program have a key of its own; none (the
+    // user binds `tivrel --toggle` in the desktop's own settings) where it does not.
+    virtual StartStopKey& startStopKey();
     // Where the session keeps what the user granted, for later starts to ask no more.
     virtual void keepGrantsIn(SettingsStore& settings) { (void)settings; }
     // The system's own dialogs open over this window while it is shown.

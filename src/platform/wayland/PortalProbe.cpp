@@ -65,8 +65,11 @@ PortalOffer probeDesktopPortal() {
         portalProperty(bus.get(), "org.freedesktop.portal.RemoteDesktop", "AvailableDeviceTypes");
     const auto cursorModes =
         portalProperty(bus.get(), "org.freedesktop.portal.ScreenCast", "AvailableCursorModes");
+    const auto shortcuts =
+        portalProperty(bus.get(), "org.freedesktop.portal.GlobalShortcuts", "version");
     return {.pointer = devices && (*devices & kPointerDevice),
-            .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata)};
+            .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata),
+            .globalShortcuts = shortcuts.value_or(0)};
 }
 
 } // namespace tivrel

@@ -9,6 +9,8 @@ namespace tivrel {
 struct PortalOffer {
     bool pointer = false;      // a remote desktop with a pointer device
     bool cursorAsData = false; // a screen cast that gives the cursor's place as data
+    // The global shortcuts' version (the start/stop key), 0 where the portal has none.
+    std::uint32_t globalShortcuts = 0;
 };
 
 PortalOffer probeDesktopPortal();

@@ -3,8 +3,10 @@
 #include "platform/BlindPointerWatch.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtWindowStacking.h"
+#include "platform/wayland/GlobalShortcutsKey.h"
 #include "platform/wayland/KWinScriptPointerWatch.h"
 #include "platform/wayland/PortalMouse.h"
+#include "platform/wayland/PortalRegistry.h"
 #include "platform/wayland/ScreenCastPointerWatch.h"
 
 #include <QPointer>
@@ -30,8 +32,8 @@ QString askNotice() {
 
 class PortalSession final : public DisplaySession {
 public:
-    PortalSession(bool cursorAsData, bool xwayland)
-        : m_cursorAsData(cursorAsData), m_xwayland(xwayland),
+    PortalSession(const PortalOffer& offer, bool xwayland)
+        : m_offer(offer), m_xwayland(xwayland),
           m_mouse(PortalMouse::Asking{
                       .notice = [this] { return notice(); },
                       .request = [this] { return request(); },
@@ -47,11 +49,18 @@ public:
     // a second when tried.
     void toolkitStarted() override {
         const QDBusConnection bus = QDBusConnection::sessionBus();
+        // Before anything else of the program asks the portal, which knows a caller by the
+        // name it gave first.
+        registerWithPortal(bus);
+        // GNOME asks the user in its own dialog which key to give the program.
+        if (m_offer.globalShortcuts > 0)
+            m_key = std::make_unique<GlobalShortcutsKey>(
+                bus, qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"));
         if (KWinScriptPointerWatch::available(bus)) {
             auto watch = std::make_unique<KWinScriptPointerWatch>(bus);
             m_news = watch->news();
             m_watch = std::move(watch);
-        } else if (m_cursorAsData) {
+        } else if (m_offer.cursorAsData) {
             auto watch = std::make_unique<ScreenCastPointerWatch>();
             m_news = watch->news();
             m_screenCast = watch.get();
@@ -62,6 +71,7 @@ public:
     PointerWatch& pointerWatch() override { return *m_watch; }
     int pointerNews() const override { return m_news; }
     WindowStacking& stacking() override { return m_stacking; }
+    StartStopKey& startStopKey() override { return *m_key; }
     void keepGrantsIn(SettingsStore& settings) override { m_settings = &settings; }
     void setDialogOwner(QWidget* owner) override { m_owner = owner; }
 
@@ -104,21 +114,23 @@ private:
             qWarning("Tivrel: %s", qPrintable(error));
     }
 
-    bool m_cursorAsData;
+    PortalOffer m_offer;
     bool m_xwayland;
     PortalMouse m_mouse;
     std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
     int m_news = -1;
     ScreenCastPointerWatch* m_screenCast = nullptr; // m_watch, where it is the screen cast's
     QtWindowStacking m_stacking;
+    // GNOME before 48 and older portals (Debian 12's) offer no global shortcuts.
+    std::unique_ptr<StartStopKey> m_key = std::make_unique<NoStartStopKey>();
     SettingsStore* m_settings = nullptr;
     QPointer<QWidget> m_owner;
 };
 
 } // namespace
 
-std::unique_ptr<DisplaySession> newPortalSession(bool cursorAsData, bool xwayland) {
-    return std::make_unique<PortalSession>(cursorAsData, xwayland);
+std::unique_ptr<DisplaySession> newPortalSession(const PortalOffer& offer, bool xwayland) {
+    return std::make_unique<PortalSession>(offer, xwayland);
 }
 
 } // namespace tivrel

@@ -43,7 +43,7 @@ DisplaySessionKind waylandDisplaySession() {
             // where a desktop offers both, the user's say comes first.
             const PortalOffer portal = probeDesktopPortal();
             if (portal.pointer)
-                return newPortalSession(portal.cursorAsData, xwayland);
+                return newPortalSession(portal, xwayland);
             auto mouse = WaylandMouse::open(error);
             if (!mouse)
                 return nullptr;
