@@ -4,12 +4,6 @@
 
 namespace tivrel {
 
-StartStopKey& DisplaySession::startStopKey() {
-    // One session a program: one keyless key will do for it.
-    static NoStartStopKey none;
-    return none;
-}
-
 SessionEnvironment SessionEnvironment::current() {
     return {qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY"),
             qEnvironmentVariable("XDG_SESSION_TYPE")};

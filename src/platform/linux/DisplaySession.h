@@ -35,13 +35,15 @@ public:
     // thread; -1 where the thread has only its deadlines to wait for.
     virtual int pointerNews() const = 0;
     virtual WindowStacking& stacking() = 0;
-    // The start/stop key, where the desktop lets a program have a key of its own; none (the
-    // user binds `tivrel --toggle` in the desktop's own settings) where it does not.
-    virtual StartStopKey& startStopKey();
+    // The start/stop key, where the session can give the program a key of its own.
+    virtual StartStopKey& startStopKey() { return m_noKey; }
     // Where the session keeps what the user granted, for later starts to ask no more.
     virtual void keepGrantsIn(SettingsStore& settings) { (void)settings; }
     // The system's own dialogs open over this window while it is shown.
     virtual void setDialogOwner(QWidget* owner) { (void)owner; }
+
+private:
+    NoStartStopKey m_noKey;
 };
 
 // The variables that name the desktop's display servers.
