@@ -42,6 +42,7 @@ namespace {
 const QString kGlobalShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 const QString kShortcutId = QStringLiteral("start-stop");
+const QString kSessionToken = QStringLiteral("Tivrel");
 constexpr uint kAnswerCancelled = 1;
 constexpr int kCloseTimeoutMs = 1000;
 
@@ -112,15 +113,23 @@ StartStopKey::Result GlobalShortcutsKey::hold(const QString& key) {
         return Result::Refused;
     }
     m_held = triggerOf(bound->results.value(QStringLiteral("shortcuts")));
-    // A desktop that gave the shortcut no key has it bound to something else.
-    return m_held.isEmpty() ? Result::Taken : Result::Held;
+    if (!m_held.isEmpty())
+        return Result::Held;
+    // A key that is another program's shortcut is not given; Plasma 5.27 gives none at all and
+    // opens its shortcut settings, where the user gives one (ShortcutsChanged tells it then).
+    qWarning("Tivrel: the desktop bound the start/stop key without a key: %s belongs to "
+             "another program, or the desktop's shortcut settings are to give it one",
+             qPrintable(key));
+    return Result::Taken;
 }
 
 bool GlobalShortcutsKey::openSession() {
     QString detail;
-    const auto created = m_requests->call(
-        kGlobalShortcuts, QStringLiteral("CreateSession"), {},
-        {{QStringLiteral("session_handle_token"), PortalRequests::nextToken()}}, &detail);
+    // Always the same session token: a desktop that does not know the program's name keeps its
+    // shortcuts under the token (Plasma 5.27 does), and the key its user gave it then stays.
+    const auto created =
+        m_requests->call(kGlobalShortcuts, QStringLiteral("CreateSession"), {},
+                         {{QStringLiteral("session_handle_token"), kSessionToken}}, &detail);
     if (created && created->code == 0)
         m_session = created->results.value(QStringLiteral("session_handle")).toString();
     if (m_session.isEmpty()) {

@@ -121,7 +121,7 @@ private:
     int m_news = -1;
     ScreenCastPointerWatch* m_screenCast = nullptr; // m_watch, where it is the screen cast's
     QtWindowStacking m_stacking;
-    // GNOME before 48 and older portals (Debian 12's) offer no global shortcuts.
+    // GNOME before 48 offers no global shortcuts.
     std::unique_ptr<StartStopKey> m_key = std::make_unique<NoStartStopKey>();
     SettingsStore* m_settings = nullptr;
     QPointer<QWidget> m_owner;
