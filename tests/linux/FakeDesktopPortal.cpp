@@ -101,13 +101,19 @@ void FakeDesktopPortal::endSessions() {
     m_shortcutSessions.clear();
 }
 
-void FakeDesktopPortal::pressShortcut(const QString& shortcut) {
+void FakeDesktopPortal::pressShortcut(const QString& shortcut, int repeats) {
     QMutexLocker locker(&m_lock);
-    for (const QString& session : std::as_const(m_shortcutSessions))
-        for (const char* signal : {"Activated", "Deactivated"})
+    for (const QString& session : std::as_const(m_shortcutSessions)) {
+        const auto send = [&](const char* signal) {
             m_bus.send(QDBusMessage::createSignal(kObject, kShortcuts, QLatin1String(signal))
                        << QVariant::fromValue(QDBusObjectPath(session)) << shortcut << qulonglong(0)
                        << QVariantMap{});
+        };
+        // A key held down is activated again at each repeat, and deactivated once.
+        for (int i = 0; i <= repeats; ++i)
+            send("Activated");
+        send("Deactivated");
+    }
 }
 
 QStringList FakeDesktopPortal::calls() const {

@@ -37,8 +37,9 @@ public:
     void failCreateSession(bool fail) { m_failCreate = fail; }
     void setShortcutsVersion(uint version) { m_shortcutsVersion = version; }
     void setBinding(const Binding& binding) { m_binding = binding; }
-    // The user presses and releases the key of `shortcut` in each open shortcuts session.
-    void pressShortcut(const QString& shortcut);
+    // The user presses and releases the key of `shortcut` in each open shortcuts session,
+    // holding it down for `repeats` of the keyboard's repeats.
+    void pressShortcut(const QString& shortcut, int repeats = 0);
     // The desktop ends every open session, as at a logout or a revoke.
     void endSessions();
     // The portal leaves the bus, as when it crashes.

@@ -69,6 +69,9 @@ GlobalShortcutsKey::GlobalShortcutsKey(QDBusConnection bus, bool desktopChooses)
                   QStringLiteral("Activated"), this,
                   SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
     m_bus.connect(PortalRequests::kService, PortalRequests::kObject, kGlobalShortcuts,
+                  QStringLiteral("Deactivated"), this,
+                  SLOT(onDeactivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    m_bus.connect(PortalRequests::kService, PortalRequests::kObject, kGlobalShortcuts,
                   QStringLiteral("ShortcutsChanged"), this, SLOT(onShortcutsChanged(QDBusMessage)));
     // The portal restarting ends its sessions, and takes the key with them.
     auto* watcher = new QDBusServiceWatcher(PortalRequests::kService, m_bus,
@@ -91,10 +94,12 @@ StartStopKey::Result GlobalShortcutsKey::hold(const QString& key) {
         qWarning("Tivrel: the desktop's shortcuts have no name for the key %s", qPrintable(key));
         return Result::Refused;
     }
-    if (m_session.isEmpty() && !openSession())
+    // Each key chosen in a session of its own. Bound again in the same session, Plasma 6.3
+    // reported the new key while the old one went on working and the new one did nothing; in a
+    // new session it reports the key that works, which is the one its shortcut settings keep.
+    closeSession();
+    if (!openSession())
         return Result::Refused;
-
-    // Bound again on the same session when the user chooses another key.
     const QVariantMap shortcut{
         {QStringLiteral("description"), QStringLiteral("Start or stop a click run")},
         {QStringLiteral("preferred_trigger"), trigger}};
@@ -144,6 +149,7 @@ bool GlobalShortcutsKey::openSession() {
 
 void GlobalShortcutsKey::closeSession() {
     m_held.clear();
+    m_down = false;
     if (m_session.isEmpty())
         return;
     m_bus.disconnect(PortalRequests::kService, m_session, kSession, QStringLiteral("Closed"), this,
@@ -154,11 +160,20 @@ void GlobalShortcutsKey::closeSession() {
     m_session.clear();
 }
 
+// A key held down is activated again at the keyboard's repeat rate (Plasma 6.3: twelve times
+// in a second's hold) and deactivated once, at its release: one press.
 void GlobalShortcutsKey::onActivated(const QDBusObjectPath& session, const QString& shortcut,
                                      qulonglong, const QVariantMap&) {
-    // Deactivated (the release) is not needed: each press is one Activated.
+    if (session.path() != m_session || shortcut != kShortcutId || m_down)
+        return;
+    m_down = true;
+    pressed();
+}
+
+void GlobalShortcutsKey::onDeactivated(const QDBusObjectPath& session, const QString& shortcut,
+                                       qulonglong, const QVariantMap&) {
     if (session.path() == m_session && shortcut == kShortcutId)
-        pressed();
+        m_down = false;
 }
 
 void GlobalShortcutsKey::onShortcutsChanged(const QDBusMessage& message) {
@@ -176,6 +191,7 @@ void GlobalShortcutsKey::onClosed() {
                      SLOT(onClosed()));
     m_session.clear();
     m_held.clear();
+    m_down = false;
     m_requests->stopWaiting();
     lost();
 }

@@ -14,9 +14,9 @@ namespace tivrel {
 class PortalRequests;
 
 // The start/stop key through the desktop portal's global shortcuts (KDE Plasma, GNOME from
-// 48): one shortcut in one session that lasts the program's life, bound again when the user
-// chooses another key. The desktop may give the shortcut another key than the one asked for
-// (its own dialog, its shortcut settings), and the held key is the one it reports.
+// 48): one shortcut in a session that lasts until the user chooses another key (or none). The
+// desktop may give the shortcut another key than the one asked for (its own dialog, its
+// shortcut settings), and the held key is the one it reports.
 class GlobalShortcutsKey final : public QObject, public StartStopKey {
     Q_OBJECT
 public:
@@ -34,6 +34,8 @@ public:
 private slots:
     void onActivated(const QDBusObjectPath& session, const QString& shortcut, qulonglong timestamp,
                      const QVariantMap& options);
+    void onDeactivated(const QDBusObjectPath& session, const QString& shortcut,
+                       qulonglong timestamp, const QVariantMap& options);
     void onShortcutsChanged(const QDBusMessage& message);
     void onClosed();
 
@@ -46,6 +48,7 @@ private:
     PortalRequests* m_requests;
     QString m_session;
     QString m_held;
+    bool m_down = false; // pressed and not yet released
 };
 
 } // namespace tivrel
