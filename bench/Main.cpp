@@ -127,7 +127,14 @@ int benchmarkMain(int argc, char** argv) {
         std::printf("recorder thread: %s priority\n",
                     recorder.realTime() ? "real-time (SCHED_FIFO 10)" : "normal");
         std::fflush(stdout);
-        Measurements measurements(options, temp.path().toStdString(), session, recorder, target);
+        test::OutsideInput keyboard(display.constData());
+        if (!keyboard.isOpen()) {
+            std::fprintf(stderr, "tivrel-bench: cannot open the keyboard on %s\n",
+                         display.constData());
+            return 1;
+        }
+        Measurements measurements(options, temp.path().toStdString(), session, recorder, target,
+                                  keyboard);
         const Results results = measurements.run();
         printReport({options.runs, options.clicks, options.idleSeconds, display.toStdString(),
                      options.hog ? int(hog.running()) : 0},

@@ -147,9 +147,9 @@ void catchInterrupts() {
 
 Measurements::Measurements(const Options& options, const std::string& folder,
                            test::TestSession& session, ClickRecorder& recorder,
-                           test::RecorderWindow& target)
+                           test::RecorderWindow& target, test::OutsideInput& keyboard)
     : m_options(options), m_folder(folder), m_session(session), m_recorder(recorder),
-      m_target(target) {}
+      m_target(target), m_keyboard(keyboard) {}
 
 std::string Measurements::folder(const std::string& name) const {
     const QString path = QString::fromStdString(m_folder + "/" + name);
@@ -330,6 +330,45 @@ void Measurements::stopAfterMove(StopRuns& runs, int round) {
     std::fflush(stdout);
 }
 
+void Measurements::startStopKey(KeyRuns& runs, int round) {
+    const std::string label = "start/stop key";
+    const std::string tag = "key-" + std::to_string(round);
+    ProgramRun program(m_options.program, folder(tag), m_session);
+    std::string error;
+    if (!program.start(&error) || !program.setSpeed(5, &error))
+        return fail(runs.failures, label, round, error + "\n" + tail(program.logPath(), 10));
+    m_session.movePointer(kRestingPoint);
+    program.skipBoxesSoFar();
+    m_recorder.take();
+    const std::int64_t startNs = monotonicNow();
+    if (!m_keyboard.tapKey("F6"))
+        return fail(runs.failures, label, round, "the keyboard has no F6");
+    if (!m_recorder.waitForPresses(kPressesBeforeMove, milliseconds(30000)))
+        return fail(runs.failures, label, round,
+                    "only " + std::to_string(m_recorder.presses()) + " clicks in 30 s");
+    const std::vector<PointerEvent> started = m_recorder.take();
+    const auto first = std::find_if(started.begin(), started.end(), [](const PointerEvent& e) {
+        return e.kind == PointerEventKind::Press;
+    });
+    const std::int64_t stopNs = monotonicNow();
+    m_keyboard.tapKey("F6");
+    const auto stop = program.waitForMessage(milliseconds(10000));
+    program.end();
+    if (!stop)
+        return fail(runs.failures, label, round, "the run went on after the second press");
+    if (!stop->line.text.startsWith(QStringLiteral("The enter key was pressed.")))
+        return fail(runs.failures, label, round,
+                    "stopped by \"" + stop->line.text.toStdString() + "\"");
+    const double firstMs = double(first->receivedNs - startNs) / 1e6;
+    const double stopMs = double(stop->seenNs - stopNs) / 1e6;
+    runs.firstClickMs.push_back(firstMs);
+    runs.stopMs.push_back(stopMs);
+    std::printf("  run %d  %-14s first click %.3f ms after the press, stop message %.3f ms "
+                "after the second\n",
+                round, label.c_str(), firstMs, stopMs);
+    std::fflush(stdout);
+}
+
 void Measurements::idle(IdleRuns& runs, int round) {
     const std::string label = "idle program";
     const std::string name = "idle-" + std::to_string(round);
@@ -385,6 +424,7 @@ Results Measurements::run() {
                           rows["reference" + suffix], round);
         }
         stopAfterMove(stops, round);
+        startStopKey(results.keys, round);
     }
     for (int round = 1; round <= m_options.runs; ++round)
         idle(idles, round);

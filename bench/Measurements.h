@@ -35,8 +35,11 @@ inline constexpr QRect kTargetPlace{860, 620, 360, 360};
 // target window in place: each one started, waited for and checked, with a line per run.
 class Measurements {
 public:
+    // `keyboard` presses the start/stop key as the user's keyboard does, with no process
+    // started in between.
     Measurements(const Options& options, const std::string& folder, test::TestSession& session,
-                 ClickRecorder& recorder, test::RecorderWindow& target);
+                 ClickRecorder& recorder, test::RecorderWindow& target,
+                 test::OutsideInput& keyboard);
 
     Results run();
     bool anyFailure() const { return m_failed; }
@@ -50,6 +53,7 @@ private:
                        const std::vector<std::string>& command, int delayMs, RowRuns& row,
                        int round);
     void stopAfterMove(StopRuns& runs, int round);
+    void startStopKey(KeyRuns& runs, int round);
     void idle(IdleRuns& runs, int round);
     void recordRow(RowRuns& row, const ClickFigures& figures, double cpuPerClickUs,
                    double peakRssMiB, const std::string& label, int round);
@@ -63,6 +67,7 @@ private:
     test::TestSession& m_session;
     ClickRecorder& m_recorder;
     test::RecorderWindow& m_target;
+    test::OutsideInput& m_keyboard;
     bool m_failed = false;
     std::size_t m_targetPresses = 0;
 };

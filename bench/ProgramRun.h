@@ -98,6 +98,8 @@ public:
     // Activates the main window, puts the pointer at `target` and presses ENTER. Gives the
     // program's CPU time in ms just before the key.
     std::optional<double> pressEnter(QPoint target, std::string* error);
+    // The boxes asked for so far are the settings': waitForMessage looks at later ones only.
+    void skipBoxesSoFar() { m_linesSeen = m_dialogs.lines().size(); }
     // The next message box, once asked for: the stop message of a run.
     std::optional<SeenDialog> waitForMessage(std::chrono::milliseconds timeout);
     // Ends the program with SIGTERM (as a session's end would) and waits for it.

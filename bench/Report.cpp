@@ -167,6 +167,11 @@ void printReport(const ReportHeading& heading, const Results& results) {
     const double idleAfterMax = maximum(stops.threadIdleMs);
     std::printf("the click thread ended %.3f ms after the move (median), %.3f ms max\n", idleAfter,
                 idleAfterMax);
+    const KeyRuns& keys = results.keys;
+    std::printf("start/stop key: first click %.3f ms after the press, stop message %.3f ms after "
+                "the press (median); %.3f and %.3f ms max\n",
+                median(keys.firstClickMs), median(keys.stopMs), maximum(keys.firstClickMs),
+                maximum(keys.stopMs));
     std::printf("idle CPU of the program over %d s: %.0f ms median (/proc stat, 10 ms steps); "
                 "scheduler run time %.3f ms, %.0f context switches\n",
                 heading.idleSeconds, median(idles.statCpuMs), median(idles.scheduledCpuMs),
@@ -209,6 +214,13 @@ void printReport(const ReportHeading& heading, const Results& results) {
     std::printf("  %-13s click thread ended %.3f ms (max %.3f) after the move <= %.0f ms: %s\n",
                 "stop", idleAfter, idleAfterMax, kGoalThreadIdleMs,
                 verdict(!stops.threadIdleMs.empty() && idleAfterMax <= kGoalThreadIdleMs).c_str());
+    const double keyFirst = median(keys.firstClickMs);
+    const double keyStop = median(keys.stopMs);
+    std::printf(
+        "  %-13s first click %.3f ms, stop message %.3f ms after the press <= %.0f ms "
+        "(median): %s\n",
+        "key", keyFirst, keyStop, kGoalKeyMs,
+        verdict(!keys.stopMs.empty() && keyFirst <= kGoalKeyMs && keyStop <= kGoalKeyMs).c_str());
     const double idleMax = maximum(idles.statCpuMs);
     std::printf("  %-13s %.0f ms CPU over %d s in any run: %s\n", "idle", idleMax,
                 heading.idleSeconds, verdict(!idles.statCpuMs.empty() && idleMax == 0).c_str());

@@ -19,6 +19,8 @@ inline constexpr double kGoalCpuPeerFactor = 1.5;
 inline constexpr double kGoalStopLatencyMs = 20;
 // From the move until the click thread has ended.
 inline constexpr double kGoalThreadIdleMs = 2;
+// From a press of the start/stop key to the run's first click, and to its stop message.
+inline constexpr double kGoalKeyMs = 20;
 
 // One row of the table ("tivrel 5 ms", "xdotool 10 ms", "reference 5 ms"): the figures of
 // each run.
@@ -37,6 +39,13 @@ struct StopRuns {
     int failures = 0;
 };
 
+// Runs started and stopped by the start/stop key.
+struct KeyRuns {
+    std::vector<double> firstClickMs; // from the press to the first click the server made
+    std::vector<double> stopMs;       // from the press to the stop message
+    int failures = 0;
+};
+
 struct IdleRuns {
     std::vector<double> statCpuMs;      // utime + stime from /proc/PID/stat
     std::vector<double> scheduledCpuMs; // run time of all threads from schedstat
@@ -47,6 +56,7 @@ struct IdleRuns {
 struct Results {
     std::map<std::string, RowRuns> rows;
     StopRuns stops;
+    KeyRuns keys;
     IdleRuns idles;
 };
 

@@ -3,6 +3,7 @@
 #include "shell/AppShell.h"
 #include "shell/Form1ShellView.h"
 #include "shell/Form3.h"
+#include "shell/SecondCopy.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -13,6 +14,12 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
+    // A copy started with an argument only asks the running one, with no display at all.
+    if (argc > 1) {
+        QCoreApplication app(argc, argv);
+        return tivrel::askRunningCopy(QCoreApplication::arguments().mid(1),
+                                      *tivrel::NativePlatform::secondCopyChannel(), stderr);
+    }
     QString error;
     auto display = tivrel::NativePlatform::connect(&error);
     if (!display) {
@@ -33,7 +40,8 @@ int main(int argc, char* argv[]) {
                            {[](tivrel::Form3& disclaimer) { disclaimer.exec(); },
                             [](tivrel::Form2& information) { information.showModal(); },
                             [](QMenu& menu) { menu.popup(QCursor::pos()); },
-                            [](int code) { QCoreApplication::exit(code); }});
+                            [](int code) { QCoreApplication::exit(code); },
+                            [] { return QApplication::activeModalWidget() != nullptr; }});
     if (const auto exitCode = shell.Form_Load())
         return *exitCode;
     return app.exec();

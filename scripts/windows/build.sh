@@ -63,7 +63,7 @@ STAGE=$OUT/stage/$NAME
 rm -rf "$OUT/stage"
 mkdir -p "$STAGE/platforms" "$STAGE/styles"
 cp "$OUT/src/tivrel.exe" "$ROOT/EULA.txt" "$STAGE/"
-for dll in Qt6Core Qt6Gui Qt6Widgets; do
+for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Network; do
     cp "$QT_PREFIX/bin/$dll.dll" "$STAGE/"
 done
 cp "$QT_PREFIX/plugins/platforms/qwindows.dll" "$STAGE/platforms/"

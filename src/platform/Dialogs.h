@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tivrel {
 
 inline const QString kApplicationTitle = QStringLiteral("Tivrel");
@@ -19,6 +21,9 @@ public:
     // The answer typed, or an empty text when the user cancels.
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) = 0;
+    // The start/stop key box: the next key the user presses, named as Qt names keys in
+    // portable text ("F6", "Ctrl+Alt+K"); an empty text for "None"; nothing when cancelled.
+    virtual std::optional<QString> chooseKey(const QString& current) = 0;
 
     MessageAnswer message(const QString& prompt, MessageButtons buttons, MessageIcon icon) {
         return messageBox(prompt, buttons, icon, kApplicationTitle);

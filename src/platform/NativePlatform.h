@@ -27,6 +27,9 @@ public:
     static std::unique_ptr<DisplayConnection> connect(QString* error);
     // Once the toolkit runs: the backends, on the display connect() reached.
     static std::unique_ptr<NativePlatform> open(std::unique_ptr<DisplayConnection> display);
+    // A second copy's road to the running one; needs no display and no toolkit beyond
+    // Qt's core.
+    static std::unique_ptr<CopyChannel> secondCopyChannel();
 
     virtual Platform& platform() = 0;
     // Message and input boxes are centred over this window while it is shown.

@@ -27,6 +27,8 @@ Platform Platform::with(const Replacements& r) const {
         .termination = either(r.termination, termination),
         .startupEntry = either(r.startupEntry, startupEntry),
         .browser = either(r.browser, browser),
+        .startStopKey = either(r.startStopKey, startStopKey),
+        .copyChannel = either(r.copyChannel, copyChannel),
     };
 }
 

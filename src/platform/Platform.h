@@ -2,6 +2,7 @@
 
 #include "platform/Browser.h"
 #include "platform/ClickTimer.h"
+#include "platform/CopyChannel.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -9,6 +10,7 @@
 #include "platform/NotificationIcon.h"
 #include "platform/PointerWatch.h"
 #include "platform/SettingsStore.h"
+#include "platform/StartStopKey.h"
 #include "platform/StartupEntry.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TickSource.h"
@@ -43,6 +45,8 @@ struct Platform {
     TerminationSignals& termination;
     StartupEntry& startupEntry;
     Browser& browser;
+    StartStopKey& startStopKey;
+    CopyChannel& copyChannel;
 
     // Services to put in place of a platform's own; those left empty stay as they are.
     struct Replacements {
@@ -61,6 +65,8 @@ struct Platform {
         TerminationSignals* termination = nullptr;
         StartupEntry* startupEntry = nullptr;
         Browser* browser = nullptr;
+        StartStopKey* startStopKey = nullptr;
+        CopyChannel* copyChannel = nullptr;
     };
 
     // This platform with some of its services replaced: a test's real backend among fakes,

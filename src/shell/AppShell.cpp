@@ -26,6 +26,8 @@ AppShell::AppShell(ShellWindow& window, Platform& platform, ShellUi ui)
       m_gate(platform.settings, platform.files, platform.dialogs, std::move(ui.showDisclaimer)),
       m_tray(platform.trayIcon, std::move(ui.popup)),
       m_information(m_widget, platform.stacking, platform.browser, std::move(ui.showInformation)),
+      m_startStop(window, platform.startStopKey, platform.copyChannel, platform.settings,
+                  platform.dialogs, std::move(ui.boxOpen)),
       m_quit(std::move(ui.quit)) {
     m_window.setCloseHandler([this](QCloseEvent& event) { onCloseRequest(event); });
     onMinimized(m_widget, [this] { onMinimize(); });
@@ -46,6 +48,8 @@ std::optional<int> AppShell::Form_Load() {
                                       kApplicationTitle);
         return 0;
     }
+    // A second copy's requests wait for the key below; until then they do nothing.
+    m_startStop.listen();
     switch (m_gate.run(&m_widget, [this] { return m_closing; })) {
     case DisclaimerGate::Accepted:
         break;
@@ -67,6 +71,7 @@ std::optional<int> AppShell::Form_Load() {
     applyStartupVisibility();
     m_shortcut->showState();
     scontinue();
+    m_startStop.bind();
     return std::nullopt;
 }
 
@@ -77,6 +82,7 @@ void AppShell::connectMenus() {
     m_window.onCommand(ShellCommand::StartupVisibility, [this] { AutoHideonstartupmnu_Click(); });
     m_window.onCommand(ShellCommand::StartupShortcut,
                        [this] { m_shortcut->Startupatlogonmnu_Click(); });
+    m_window.onCommand(ShellCommand::StartStopKey, [this] { m_startStop.StartStopKeymnu_Click(); });
     m_window.onCommand(ShellCommand::Help, [this] { m_information.Helpmnu_Click(); });
     m_window.onCommand(ShellCommand::About, [this] { m_information.Aboutmnu_Click(); });
 }
@@ -191,6 +197,7 @@ void AppShell::closeProgram() {
 void AppShell::cleanUp() {
     // No click may follow the end, whatever was running.
     m_window.stopTimers();
+    m_startStop.release();
     m_platform.stacking.makeNotOnTop(m_widget);
     m_tray.RemoveTrayIcon();
 }

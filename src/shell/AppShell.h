@@ -4,6 +4,7 @@
 #include "desktop/StartupShortcut.h"
 #include "shell/DisclaimerGate.h"
 #include "shell/ShellWindow.h"
+#include "shell/StartStopControl.h"
 #include "shell/TrayIcon.h"
 
 #include <QString>
@@ -25,6 +26,7 @@ struct ShellUi {
     std::function<void(Form2&)> showInformation; // returns once the window has closed
     std::function<void(QMenu&)> popup;           // opens a menu at the pointer
     std::function<void(int)> quit;               // ends the event loop with an exit code
+    std::function<bool()> boxOpen;               // one of the program's modal boxes is open
 };
 
 // The program's life: start-up (single instance, the terms, the starting values, the tray
@@ -54,6 +56,7 @@ public:
 
     TrayIcon& trayIcon() { return m_tray; }
     StartupShortcut* startupShortcut() { return m_shortcut.get(); }
+    StartStopControl& startStop() { return m_startStop; }
     bool isClosing() const { return m_closing; }
 
 private:
@@ -70,6 +73,7 @@ private:
     DisclaimerGate m_gate;
     TrayIcon m_tray;
     InformationWindow m_information;
+    StartStopControl m_startStop;
     std::function<void(int)> m_quit;
     std::unique_ptr<StartupShortcut> m_shortcut;
     bool m_loaded = false;

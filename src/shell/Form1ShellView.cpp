@@ -1,5 +1,6 @@
 #include "shell/Form1ShellView.h"
 
+#include "engine/ClickRun.h"
 #include "platform/ClickTimer.h"
 #include "platform/TickSource.h"
 #include "ui/Form1.h"
@@ -45,6 +46,18 @@ void Form1ShellView::setStartupShortcutCaption(const QString& caption) {
     m_form.Startupatlogonmnu->setText(caption);
 }
 
+void Form1ShellView::setStartStopKeyCaption(const QString& caption) {
+    m_form.StartStopKeymnu->setText(caption);
+}
+
+bool Form1ShellView::isRunning() const {
+    return m_form.engine().isRunning();
+}
+
+void Form1ShellView::pressStartButton() {
+    m_form.Command1_Click();
+}
+
 void Form1ShellView::setStartingValues() {
     m_form.setStartingValues();
 }
@@ -84,6 +97,9 @@ void Form1ShellView::onCommand(ShellCommand command, std::function<void()> handl
         break;
     case ShellCommand::StartupShortcut:
         item = m_form.Startupatlogonmnu;
+        break;
+    case ShellCommand::StartStopKey:
+        item = m_form.StartStopKeymnu;
         break;
     case ShellCommand::Help:
         item = m_form.Helpmnu;

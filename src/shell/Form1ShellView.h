@@ -20,6 +20,9 @@ public:
     void setShowItemCaption(const QString& caption) override;
     void setStartupVisibilityCaption(const QString& caption) override;
     void setStartupShortcutCaption(const QString& caption) override;
+    void setStartStopKeyCaption(const QString& caption) override;
+    bool isRunning() const override;
+    void pressStartButton() override;
     void setStartingValues() override;
     void resetClickCount() override;
     void stopTimers() override;

@@ -17,6 +17,7 @@ enum class ShellCommand {
     Show,              // "Show" in "&File" and the tray menu
     StartupVisibility, // "Hide on startup" / "Show on startup"
     StartupShortcut,   // "Place shortcut in startup" / "Remove shortcut from startup"
+    StartStopKey,      // "Start/Stop Key: F6..."
     Help,              // "H&elp"
     About,             // "&About"
 };
@@ -40,6 +41,12 @@ public:
 
     virtual void setStartupVisibilityCaption(const QString& caption) = 0;
     virtual void setStartupShortcutCaption(const QString& caption) = 0;
+    virtual void setStartStopKeyCaption(const QString& caption) = 0;
+
+    // A run goes on: the start button would stop it.
+    virtual bool isRunning() const = 0;
+    // Presses the start button, as ENTER in the window does.
+    virtual void pressStartButton() = 0;
 
     // The values every start begins with.
     virtual void setStartingValues() = 0;

@@ -98,6 +98,7 @@ private:
     QAction* Startupatlogonmnu = nullptr;    // "Place shortcut in startup" or "Remove ..."
     QAction* bar5 = nullptr;                 // separator above "Hide on startup"
     QAction* AutoHideonstartupmnu = nullptr; // "Hide on startup" or "Show on startup"
+    QAction* StartStopKeymnu = nullptr;      // "Start/Stop Key: F6...": chooses the key
     QAction* bar6 = nullptr;                 // separator above "Exit"
     QAction* Exitmnu = nullptr;              // "Exit"
     QAction* Helpmnu = nullptr;              // "H&elp" on the menu bar

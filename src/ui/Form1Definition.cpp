@@ -211,6 +211,8 @@ void Form1::createMenus() {
     bar5 = named(optioinsmnu->addSeparator(), "bar5");
     AutoHideonstartupmnu =
         named(optioinsmnu->addAction(QStringLiteral("Hide on startup")), "AutoHideonstartupmnu");
+    StartStopKeymnu =
+        named(optioinsmnu->addAction(QStringLiteral("Start/Stop Key: F6...")), "StartStopKeymnu");
     bar6 = named(optioinsmnu->addSeparator(), "bar6");
     Exitmnu = named(optioinsmnu->addAction(QStringLiteral("Exit")), "Exitmnu");
     Helpmnu = named(bar->addAction(QStringLiteral("H&elp")), "Helpmnu");

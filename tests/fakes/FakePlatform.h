@@ -4,6 +4,7 @@
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeMouse.h"
 #include "fakes/FakeShellServices.h"
+#include "fakes/FakeStartStopKey.h"
 #include "fakes/FakeStartupEntry.h"
 #include "fakes/FakeTickSource.h"
 #include "platform/Platform.h"
@@ -69,6 +70,8 @@ struct FakePlatform {
     FakeTerminationSignals termination;
     FakeStartupEntry startupEntry;
     FakeBrowser browser;
+    FakeStartStopKey startStopKey;
+    FakeCopyChannel copyChannel;
     std::vector<FakeTickSource*> timers;
     std::vector<FakeClickTimer*> clickTimers;
     Platform platform = null.platform.with({
@@ -97,6 +100,8 @@ struct FakePlatform {
         .termination = &termination,
         .startupEntry = &startupEntry,
         .browser = &browser,
+        .startStopKey = &startStopKey,
+        .copyChannel = &copyChannel,
     });
 };
 

@@ -26,6 +26,9 @@ public:
         visibilityCaption = caption;
     }
     void setStartupShortcutCaption(const QString& caption) override { shortcutCaption = caption; }
+    void setStartStopKeyCaption(const QString& caption) override { keyCaption = caption; }
+    bool isRunning() const override { return running; }
+    void pressStartButton() override { ++startButtonPresses; }
     void setStartingValues() override { ++startingValues; }
     void resetClickCount() override { ++countResets; }
     void stopTimers() override { ++timerStops; }
@@ -61,6 +64,9 @@ public:
     QString showCaption;
     QString visibilityCaption;
     QString shortcutCaption;
+    QString keyCaption;
+    bool running = false;
+    int startButtonPresses = 0;
     int startingValues = 0;
     int countResets = 0;
     int timerStops = 0;

@@ -13,7 +13,7 @@
 namespace tivrel::test {
 
 struct DialogLine {
-    QString kind; // "message" or "input"
+    QString kind; // "message", "input" or "key" (the start/stop key box: its text is the key now)
     QString title;
     QString text; // as the program gave it, CR LF included
 

@@ -75,6 +75,25 @@ void ProgramDriver::end(std::chrono::milliseconds timeout) {
         m_process.kill();
 }
 
+int ProgramDriver::runSecondCopy(const QString& argument, QString* errors) {
+    QStringList environment;
+    for (const QString& variable : m_home.environment(m_session)) {
+        if (!variable.startsWith(QStringLiteral("DISPLAY=")) &&
+            !variable.startsWith(QStringLiteral("WAYLAND_DISPLAY=")))
+            environment << variable;
+    }
+    const auto [outputFile, errorFile] = m_home.nextOutputFiles();
+    ChildProcess copy;
+    QString error;
+    if (!copy.start({m_home.program(), argument}, environment, outputFile, errorFile, &error)) {
+        *errors = error;
+        return -1;
+    }
+    const bool ended = copy.waitForEnd(std::chrono::seconds(10));
+    *errors = fileTail(errorFile, 4096);
+    return ended && copy.exitedNormally() ? copy.exitCode() : -1;
+}
+
 QString ProgramDriver::standardError(qsizetype size) const {
     return fileTail(m_errorFile, size);
 }

@@ -89,6 +89,10 @@ public:
     // They need the main window placed.
     bool setSpeed(int milliseconds, QString* error);
     bool setAmount(int clicks, QString* error);
+    // Runs a second copy of the program with `argument` ("--toggle") in the same home, with
+    // no display in its environment, and waits for its end: its exit code, -1 when it did
+    // not end in time; what it wrote to standard error goes into `errors`.
+    int runSecondCopy(const QString& argument, QString* errors);
     // Activates the main window, puts the pointer on `target` and presses ENTER;
     // `beforeKey` runs just before the key. It needs the main window placed too.
     bool pressEnter(QPoint target, QString* error, const std::function<void()>& beforeKey = {});

@@ -45,8 +45,8 @@ public:
     const QString& settingsFileInUse() const { return m_settingsFile; }
 
     bool writeFile(const QString& file, const QByteArray& bytes) const;
-    // Settings as the program stores them after the terms were accepted; `showWindow` adds
-    // the start-up visibility "1".
+    // Settings as the program stores them after the terms were accepted and the user was
+    // told of a desktop without a start/stop key; `showWindow` adds the start-up visibility "1".
     bool writeAcceptedSettings(bool showWindow) const;
     // Every key in the settings file ("EULA/TrialRead" -> "ACCEPTED"); nothing when absent.
     QMap<QString, QString> storedSettings() const;

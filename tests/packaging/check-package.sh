@@ -20,7 +20,7 @@ for path in ./usr/lib/tivrel/tivrel ./usr/lib/tivrel/EULA.txt \
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6dbus6 libxcb-xtest0 libxcb-xinput0 libx11-6 libdbus-1-3 libwayland-client0; do
+for lib in libqt6widgets6 libqt6dbus6 libqt6network6 libxcb-xtest0 libxcb-xinput0 libx11-6 libdbus-1-3 libwayland-client0; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 recommends=$(dpkg-deb -f "$deb" Recommends)

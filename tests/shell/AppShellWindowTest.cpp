@@ -27,8 +27,11 @@ protected:
     FakeShellWindow window;
     std::vector<int> quits;
     std::optional<AppShell> shell{std::in_place, window, fakes.platform,
-                                  ShellUi{[](Form3&) {}, [](Form2&) {}, [](QMenu&) {},
-                                          [this](int code) { quits.push_back(code); }}};
+                                  ShellUi{[](Form3&) {},
+                                          [](Form2&) {},
+                                          [](QMenu&) {},
+                                          [this](int code) { quits.push_back(code); },
+                                          {}}};
 };
 
 // The start-up visibility for each stored value, with and without a notification area.

@@ -57,7 +57,8 @@ protected:
                                EXPECT_EQ(&menu, fileMenu);
                                ++popups;
                            },
-                           [this](int code) { quits.push_back(code); }}};
+                           [this](int code) { quits.push_back(code); },
+                           [this] { return fakes.dialogs.open > 0; }}};
 };
 
 } // namespace tivrel::test

@@ -116,6 +116,7 @@ const NamedControl kNamedControls[] = {
     {"Startupatlogonmnu", "QAction"},
     {"bar5", "QAction"},
     {"AutoHideonstartupmnu", "QAction"},
+    {"StartStopKeymnu", "QAction"},
     {"bar6", "QAction"},
     {"Exitmnu", "QAction"},
     {"Helpmnu", "QAction"},
@@ -418,11 +419,17 @@ TEST_F(Form1Test, FileMenuHasItsItemsBetweenSeparators) {
     const QList<QAction*> items = control<QMenu>(form, "optioinsmnu")->actions();
     QList<QAction*> expected;
     for (const char* name : {"Showmnu", "bar3", "Startupatlogonmnu", "bar5", "AutoHideonstartupmnu",
-                             "bar6", "Exitmnu"})
+                             "StartStopKeymnu", "bar6", "Exitmnu"})
         expected << control<QAction>(form, name);
     ASSERT_EQ(items, expected);
-    const char* const texts[] = {
-        "Show", nullptr, "Place shortcut in startup", nullptr, "Hide on startup", nullptr, "Exit"};
+    const char* const texts[] = {"Show",
+                                 nullptr,
+                                 "Place shortcut in startup",
+                                 nullptr,
+                                 "Hide on startup",
+                                 "Start/Stop Key: F6...",
+                                 nullptr,
+                                 "Exit"};
     for (int i = 0; i < items.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(items[i]->isSeparator(), texts[i] == nullptr);

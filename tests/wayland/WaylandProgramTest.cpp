@@ -5,6 +5,7 @@
 #include "ProgramDriver.h"
 #include "ProgramHome.h"
 #include "RecorderProcess.h"
+#include "Waiting.h"
 #include "WaylandTestSession.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,41 @@ TEST(WaylandProgram, ClicksTheAmountTypedOnANativeWindowAndSaysSo) {
     for (int i = 0; i < kAmount; ++i)
         expected << QStringLiteral("press 1") << QStringLiteral("release 1");
     EXPECT_EQ(target.received(), inOneLine(expected));
+}
+
+// sway gives no program a key of its own: its users bind `tivrel --toggle` instead.
+TEST(WaylandProgram, ToggleStartsARunAtThePointerAndStopsIt) {
+    WaylandTestSession session;
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << qPrintable(error);
+    RecorderProcess target;
+    ASSERT_TRUE(target.start(session.sway().socket(), session.sway().scratch(), &error))
+        << qPrintable(error);
+    ProgramHome home(QStringLiteral(TIVREL_PROGRAM_FILE));
+    ASSERT_TRUE(home.isValid()) << qPrintable(home.error());
+    ASSERT_TRUE(home.writeAcceptedSettings(true));
+    ProgramDriver driver(session, home);
+    ASSERT_TRUE(driver.start(&error)) << qPrintable(error);
+    // A run needs an amount where the pointer cannot be watched.
+    ASSERT_TRUE(driver.placeMainWindow(&error)) << qPrintable(error);
+    ASSERT_TRUE(driver.setAmount(30000, &error)) << qPrintable(error);
+    ASSERT_TRUE(session.movePointer(kTarget));
+
+    ASSERT_EQ(driver.runSecondCopy(QStringLiteral("--toggle"), &error), 0) << qPrintable(error);
+    const auto presses = [&] {
+        const std::string received = target.received();
+        std::size_t count = 0;
+        for (auto at = received.find("press"); at != std::string::npos;
+             at = received.find("press", at + 1))
+            ++count;
+        return count;
+    };
+    ASSERT_TRUE(waitUntil([&] { return presses() >= 3; }, 30s))
+        << "no run started: " << target.received();
+    ASSERT_EQ(driver.runSecondCopy(QStringLiteral("--toggle"), &error), 0) << qPrintable(error);
+    ASSERT_TRUE(driver.waitForDialogs(2, 30s)) << "the run did not stop";
+    EXPECT_TRUE(home.dialogs().back().text.startsWith(QStringLiteral("The enter key was pressed.")))
+        << home.dialogs().back();
 }
 
 } // namespace

@@ -52,7 +52,7 @@ wine_run "$SETUP" /S
 status=$?
 [ $status -eq 0 ] || fail "the installer ended with $status"
 
-for file in tivrel.exe EULA.txt Uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+for file in tivrel.exe EULA.txt Uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll \
     platforms/qwindows.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     [ -f "$program_dir/$file" ] || fail "not installed: $file"
 done

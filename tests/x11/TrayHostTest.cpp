@@ -67,9 +67,11 @@ protected:
         form = std::make_unique<Form1>(*platform);
         window = std::make_unique<Form1ShellView>(*form);
         shell = std::make_unique<AppShell>(*window, *platform,
-                                           ShellUi{[](Form3&) {}, [](Form2&) {},
+                                           ShellUi{[](Form3&) {},
+                                                   [](Form2&) {},
                                                    [this](QMenu& menu) { popups.push_back(&menu); },
-                                                   [](int) {}});
+                                                   [](int) {},
+                                                   {}});
         ASSERT_EQ(shell->Form_Load(), std::nullopt);
         ASSERT_TRUE(waitUntil([] { return ownTrayIcons().size() == 1; }, 30s))
             << "the icon did not embed in the tray host";

@@ -6,6 +6,7 @@
 #include "platform/linux/XdgAutostartEntry.h"
 #include "platform/qt/DesktopServicesBrowser.h"
 #include "platform/qt/IniSettingsStore.h"
+#include "platform/qt/LocalSocketCopyChannel.h"
 #include "platform/qt/LocaleTimeOfDay.h"
 #include "platform/qt/LockFileInstanceLock.h"
 #include "platform/qt/QtDialogs.h"
@@ -61,6 +62,7 @@ private:
     // The entry starts the program that wrote it, wherever it lies and whatever its name.
     XdgAutostartEntry m_startupEntry{QCoreApplication::applicationFilePath()};
     DesktopServicesBrowser m_browser;
+    LocalSocketCopyChannel m_copyChannel{LocalSocketCopyChannel::defaultName()};
     Platform m_platform{
         .mouse = m_session->mouse(),
         .pointerWatch = m_session->pointerWatch(),
@@ -78,6 +80,8 @@ private:
         .termination = m_termination,
         .startupEntry = m_startupEntry,
         .browser = m_browser,
+        .startStopKey = m_session->startStopKey(),
+        .copyChannel = m_copyChannel,
     };
 };
 
@@ -100,6 +104,10 @@ std::unique_ptr<NativePlatform> NativePlatform::open(std::unique_ptr<DisplayConn
     auto session = std::move(static_cast<LinuxDisplay&>(*display).session);
     session->toolkitStarted();
     return std::make_unique<LinuxNativePlatform>(std::move(session));
+}
+
+std::unique_ptr<CopyChannel> NativePlatform::secondCopyChannel() {
+    return std::make_unique<LocalSocketCopyChannel>(LocalSocketCopyChannel::defaultName());
 }
 
 } // namespace tivrel

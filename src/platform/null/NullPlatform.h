@@ -15,13 +15,14 @@ public:
     void release(MouseButton) override {}
 };
 
-// Shows nothing; every question is answered "No", every input box cancelled.
+// Shows nothing; every question is answered "No", every input box and key box cancelled.
 class NullDialogs final : public Dialogs {
 public:
     MessageAnswer messageBox(const QString&, MessageButtons, MessageIcon, const QString&) override {
         return MessageAnswer::No;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> chooseKey(const QString&) override { return std::nullopt; }
 };
 
 class NullTimeOfDay final : public TimeOfDay {
@@ -104,6 +105,21 @@ public:
     void open(const QString&) override {}
 };
 
+// No copy of the program listens, and none can be reached.
+class NullCopyChannel final : public CopyChannel {
+public:
+    bool listen(std::function<void(CopyRequest)>, QString* error) override {
+        if (error)
+            *error = QStringLiteral("Tivrel cannot take requests from another copy here.");
+        return false;
+    }
+    bool send(CopyRequest, QString* error) override {
+        if (error)
+            *error = QStringLiteral("Tivrel is not running.");
+        return false;
+    }
+};
+
 struct NullPlatform {
     NullMouse mouse;
     BlindPointerWatch pointerWatch;
@@ -118,6 +134,8 @@ struct NullPlatform {
     NullTermination termination;
     NullStartupEntry startupEntry;
     NullBrowser browser;
+    NoStartStopKey startStopKey;
+    NullCopyChannel copyChannel;
     Platform platform{
         .mouse = mouse,
         .pointerWatch = pointerWatch,
@@ -134,6 +152,8 @@ struct NullPlatform {
         .termination = termination,
         .startupEntry = startupEntry,
         .browser = browser,
+        .startStopKey = startStopKey,
+        .copyChannel = copyChannel,
     };
 };
 

@@ -1,5 +1,6 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/qt/KeyChoiceBox.h"
 #include "platform/qt/TabColumns.h"
 
 #include <QFile>
@@ -104,6 +105,18 @@ QString QtDialogs::inputBox(const QString& prompt, const QString& title,
     const QString answer = QInputDialog::getText(visibleOwner(), title, forDisplay(prompt),
                                                  QLineEdit::Normal, defaultAnswer, &accepted);
     return accepted ? answer : QString();
+}
+
+} // namespace tivrel
+
+namespace tivrel {
+
+std::optional<QString> QtDialogs::chooseKey(const QString& current) {
+    KeyChoiceBox box(current, visibleOwner());
+    logShown("key", box.windowTitle(), current);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.choice();
 }
 
 } // namespace tivrel

@@ -16,6 +16,7 @@ public:
                              const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultAnswer) override;
+    std::optional<QString> chooseKey(const QString& current) override;
 
 private:
     QWidget* visibleOwner() const;

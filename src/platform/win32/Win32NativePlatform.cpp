@@ -1,5 +1,6 @@
 #include "platform/NativePlatform.h"
 #include "platform/qt/DesktopServicesBrowser.h"
+#include "platform/qt/LocalSocketCopyChannel.h"
 #include "platform/qt/LocaleTimeOfDay.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtFileSystem.h"
@@ -53,6 +54,9 @@ private:
     // The link starts the program that wrote it, wherever it lies and whatever its name.
     ShellLinkStartupEntry m_startupEntry{QCoreApplication::applicationFilePath()};
     DesktopServicesBrowser m_browser;
+    // RegisterHotKey comes with its own backend; until then the key is not offered here.
+    NoStartStopKey m_startStopKey;
+    LocalSocketCopyChannel m_copyChannel{LocalSocketCopyChannel::defaultName()};
     Platform m_platform{
         .mouse = m_mouse,
         .pointerWatch = m_pointerWatch,
@@ -69,6 +73,8 @@ private:
         .termination = m_termination,
         .startupEntry = m_startupEntry,
         .browser = m_browser,
+        .startStopKey = m_startStopKey,
+        .copyChannel = m_copyChannel,
     };
 };
 
@@ -80,6 +86,10 @@ std::unique_ptr<DisplayConnection> NativePlatform::connect(QString*) {
 
 std::unique_ptr<NativePlatform> NativePlatform::open(std::unique_ptr<DisplayConnection>) {
     return std::make_unique<Win32NativePlatform>();
+}
+
+std::unique_ptr<CopyChannel> NativePlatform::secondCopyChannel() {
+    return std::make_unique<LocalSocketCopyChannel>(LocalSocketCopyChannel::defaultName());
 }
 
 } // namespace tivrel

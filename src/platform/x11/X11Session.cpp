@@ -2,6 +2,7 @@
 #include "platform/x11/QuietButtonState.h"
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11PointerWatch.h"
+#include "platform/x11/X11StartStopKey.h"
 #include "platform/x11/X11WindowStacking.h"
 
 #include <xcb/xcb.h>
@@ -23,8 +24,17 @@ public:
     PointerWatch& pointerWatch() override { return *m_watch; }
     int pointerNews() const override { return xcb_get_file_descriptor(m_mouse->connection()); }
     WindowStacking& stacking() override { return m_stacking; }
+    // On XWayland the grab would see only the X11 windows' keys: there the key is the
+    // desktop's to give, and this session offers none.
+    StartStopKey& startStopKey() override {
+        if (m_xwayland)
+            return DisplaySession::startStopKey();
+        return m_key;
+    }
 
 private:
+    bool m_xwayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    X11StartStopKey m_key;
     std::unique_ptr<X11Mouse> m_mouse; // its connection outlives the watch
     std::unique_ptr<X11PointerWatch> m_watch;
     X11WindowStacking m_stacking;
