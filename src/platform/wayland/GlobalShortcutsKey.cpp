@@ -148,16 +148,21 @@ bool GlobalShortcutsKey::openSession() {
 }
 
 void GlobalShortcutsKey::closeSession() {
-    m_held.clear();
-    m_down = false;
     if (m_session.isEmpty())
         return;
-    m_bus.disconnect(PortalRequests::kService, m_session, kSession, QStringLiteral("Closed"), this,
-                     SLOT(onClosed()));
-    m_bus.call(QDBusMessage::createMethodCall(PortalRequests::kService, m_session, kSession,
+    const QString session = m_session;
+    forgetSession();
+    m_bus.call(QDBusMessage::createMethodCall(PortalRequests::kService, session, kSession,
                                               QStringLiteral("Close")),
                QDBus::Block, kCloseTimeoutMs);
+}
+
+void GlobalShortcutsKey::forgetSession() {
+    m_bus.disconnect(PortalRequests::kService, m_session, kSession, QStringLiteral("Closed"), this,
+                     SLOT(onClosed()));
     m_session.clear();
+    m_held.clear();
+    m_down = false;
 }
 
 // A key held down is activated again at the keyboard's repeat rate (Plasma 6.3: twelve times
@@ -187,11 +192,7 @@ void GlobalShortcutsKey::onShortcutsChanged(const QDBusMessage& message) {
 void GlobalShortcutsKey::onClosed() {
     if (m_session.isEmpty())
         return;
-    m_bus.disconnect(PortalRequests::kService, m_session, kSession, QStringLiteral("Closed"), this,
-                     SLOT(onClosed()));
-    m_session.clear();
-    m_held.clear();
-    m_down = false;
+    forgetSession();
     m_requests->stopWaiting();
     lost();
 }

@@ -42,6 +42,8 @@ private slots:
 private:
     bool openSession();
     void closeSession();
+    // Stops listening to the session, and forgets it and its key.
+    void forgetSession();
 
     QDBusConnection m_bus;
     bool m_desktopChooses;
