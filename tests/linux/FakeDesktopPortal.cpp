@@ -27,9 +27,29 @@ const QDBusArgument& operator>>(const QDBusArgument& in, PortalStream& s) {
     return in;
 }
 
+// One shortcut as the portal passes it: (id, properties).
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+
+QDBusArgument& operator<<(QDBusArgument& out, const PortalShortcut& s) {
+    out.beginStructure();
+    out << s.id << s.properties;
+    out.endStructure();
+    return out;
+}
+const QDBusArgument& operator>>(const QDBusArgument& in, PortalShortcut& s) {
+    in.beginStructure();
+    in >> s.id >> s.properties;
+    in.endStructure();
+    return in;
+}
+
 } // namespace tivrel::test
 
 Q_DECLARE_METATYPE(tivrel::test::PortalStream)
+Q_DECLARE_METATYPE(tivrel::test::PortalShortcut)
 
 namespace tivrel::test {
 
@@ -37,6 +57,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
 // A caller's name as it appears in the portal's object paths.
 QString pathPart(const QString& sender) {
@@ -49,6 +70,8 @@ FakeDesktopPortal::FakeDesktopPortal(const QString& busAddress)
     : m_bus(QDBusConnection::connectToBus(busAddress, QStringLiteral("fake-portal"))) {
     qDBusRegisterMetaType<PortalStream>();
     qDBusRegisterMetaType<QList<PortalStream>>();
+    qDBusRegisterMetaType<PortalShortcut>();
+    qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_registered = m_bus.registerVirtualObject(kObject, this, QDBusConnection::SubPath) &&
                    m_bus.registerService(kService);
     m_thread.start();
@@ -75,6 +98,22 @@ void FakeDesktopPortal::endSessions() {
                                               QStringLiteral("Closed"))
                    << QVariantMap{});
     m_sessions.clear();
+    m_shortcutSessions.clear();
+}
+
+void FakeDesktopPortal::pressShortcut(const QString& shortcut, int repeats) {
+    QMutexLocker locker(&m_lock);
+    for (const QString& session : std::as_const(m_shortcutSessions)) {
+        const auto send = [&](const char* signal) {
+            m_bus.send(QDBusMessage::createSignal(kObject, kShortcuts, QLatin1String(signal))
+                       << QVariant::fromValue(QDBusObjectPath(session)) << shortcut << qulonglong(0)
+                       << QVariantMap{});
+        };
+        // A key held down is activated again at each repeat, and deactivated once.
+        for (int i = 0; i <= repeats; ++i)
+            send("Activated");
+        send("Deactivated");
+    }
 }
 
 QStringList FakeDesktopPortal::calls() const {
@@ -114,12 +153,23 @@ bool FakeDesktopPortal::handleMessage(const QDBusMessage& message,
     const auto optionsAt = [&](int i) {
         return qdbus_cast<QVariantMap>(args.value(i).value<QDBusArgument>());
     };
+    const bool shortcuts = message.interface() == kShortcuts;
     if (member == u"Get") {
         const QString property = args.value(1).toString();
-        const uint value = property == u"version" ? m_version : 7;
+        if (args.value(0).toString() == kShortcuts && m_shortcutsVersion == 0) {
+            connection.send(message.createErrorReply(
+                QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), QStringLiteral("none")));
+            return true;
+        }
+        const uint value = args.value(0).toString() == kShortcuts ? m_shortcutsVersion
+                           : property == u"version"               ? m_version
+                                                                  : 7;
         connection.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
+    } else if (member == u"Register") {
+        note(QStringLiteral("Register ") + args.value(0).toString());
+        connection.send(message.createReply());
     } else if (member == u"CreateSession") {
-        note(QStringLiteral("CreateSession"));
+        note(shortcuts ? QStringLiteral("shortcuts session") : QStringLiteral("CreateSession"));
         const QVariantMap options = optionsAt(0);
         if (m_failCreate) {
             connection.send(
@@ -134,6 +184,8 @@ bool FakeDesktopPortal::handleMessage(const QDBusMessage& message,
         {
             QMutexLocker locker(&m_lock);
             m_sessions.append(session);
+            if (shortcuts)
+                m_shortcutSessions.append(session);
         }
         answer(message, options, 0, {{QStringLiteral("session_handle"), session}});
     } else if (member == u"SelectDevices") {
@@ -157,6 +209,23 @@ bool FakeDesktopPortal::handleMessage(const QDBusMessage& message,
         if (m_version >= 2 && !m_dialog.restoreToken.isEmpty())
             results.insert(QStringLiteral("restore_token"), m_dialog.restoreToken);
         answer(message, optionsAt(2), m_dialog.response, results);
+    } else if (member == u"BindShortcuts") {
+        const auto asked = qdbus_cast<QList<PortalShortcut>>(args.value(1).value<QDBusArgument>());
+        QString call = QStringLiteral("bind");
+        QList<PortalShortcut> bound;
+        for (const PortalShortcut& s : asked) {
+            call += QStringLiteral(" %1=%2").arg(
+                s.id, s.properties.value(QStringLiteral("preferred_trigger")).toString());
+            bound.append({s.id,
+                          {{QStringLiteral("description"),
+                            s.properties.value(QStringLiteral("description"))},
+                           {QStringLiteral("trigger_description"), m_binding.trigger}}});
+        }
+        note(call);
+        answer(message, optionsAt(3), m_binding.response,
+               m_binding.response == 0
+                   ? QVariantMap{{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}}
+                   : QVariantMap{});
     } else if (member == u"NotifyPointerButton") {
         note(QStringLiteral("button %1 %2").arg(args.value(2).toInt()).arg(args.value(3).toUInt()));
         connection.send(message.createReply());
@@ -173,6 +242,7 @@ bool FakeDesktopPortal::handleMessage(const QDBusMessage& message,
         note(QStringLiteral("close"));
         QMutexLocker locker(&m_lock);
         m_sessions.removeAll(message.path());
+        m_shortcutSessions.removeAll(message.path());
         connection.send(message.createReply());
     } else {
         return false;

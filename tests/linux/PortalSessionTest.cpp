@@ -1,10 +1,12 @@
 // The Wayland session's clicks through the desktop portal, against a fake portal on a session
 // bus of the test's own: what the first run asks for and what it keeps, a refusal, the click
-// thread's clicks, and a session the desktop ends.
+// thread's clicks, and a session the desktop ends; and its start/stop key through the portal's
+// global shortcuts.
 #include "platform/wayland/PortalSession.h"
 #include "ChildProcess.h"
 #include "FakeDesktopPortal.h"
 #include "fakes/FakeShellServices.h"
+#include "platform/wayland/PortalProbe.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -251,6 +253,129 @@ TEST_P(PortalLossTest, ClicksStopAndTheNextRunAsksAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Losses, PortalLossTest, ::testing::ValuesIn(kLosses),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The start/stop key, through the session as the program makes it from what the probe found.
+class PortalKeyTest : public PortalSessionTest {
+protected:
+    PortalKeyTest() { portal.setBinding({0, QStringLiteral("F6")}); }
+    StartStopKey& key() {
+        if (!m_session) {
+            m_session = newPortalSession(probeDesktopPortal(), false);
+            m_session->toolkitStarted();
+            m_session->startStopKey().onPressed([this] { ++presses; });
+            m_session->startStopKey().onLost([this] { ++losses; });
+        }
+        return m_session->startStopKey();
+    }
+    int presses = 0;
+    int losses = 0;
+
+private:
+    std::unique_ptr<DisplaySession> m_session;
+};
+
+struct BindCase {
+    const char* name;
+    uint shortcutsVersion; // 0: the portal has no global shortcuts
+    const char* before;    // a key chosen first, or nullptr
+    const char* key;
+    FakeDesktopPortal::Binding binding;
+    StartStopKey::Result result;
+    QString held;
+    QStringList calls; // after the program named itself
+};
+
+using Result = StartStopKey::Result;
+// clang-format off
+const BindCase kBinds[] = {
+    {"Bound", 1, nullptr, "F6", {0, "F6"}, Result::Held, "F6",
+     {"shortcuts session", "bind start-stop=F6"}},
+    {"ModifiersInTheDesktopsWords", 1, nullptr, "Ctrl+Alt+K", {0, "Ctrl+Alt+K"}, Result::Held,
+     "Ctrl+Alt+K", {"shortcuts session", "bind start-stop=CTRL+ALT+k"}},
+    {"TheDesktopsOwnKeyShown", 1, nullptr, "F6", {0, "Meta+F9"}, Result::Held, "Meta+F9",
+     {"shortcuts session", "bind start-stop=F6"}},
+    {"ChosenAgainInANewSession", 1, "F6", "Shift+Space", {0, "Shift+Space"}, Result::Held,
+     "Shift+Space", {"shortcuts session", "bind start-stop=F6", "close", "shortcuts session",
+                     "bind start-stop=SHIFT+space"}},
+    {"CancelledInTheDesktopsDialog", 1, nullptr, "F6", {1, {}}, Result::Refused, {},
+     {"shortcuts session", "bind start-stop=F6", "close"}},
+    {"DesktopsServiceFailed", 1, nullptr, "F6", {2, {}}, Result::Refused, {},
+     {"shortcuts session", "bind start-stop=F6", "close"}},
+    {"KeyHeldByAnotherProgram", 1, nullptr, "F6", {0, {}}, Result::Taken, {},
+     {"shortcuts session", "bind start-stop=F6"}},
+    {"KeyTheDesktopCannotName", 1, nullptr, "Volume Up", {0, "F6"}, Result::Refused, {}, {}},
+    {"NoneLetsGo", 1, "F6", "", {0, "F6"}, Result::Held, {},
+     {"shortcuts session", "bind start-stop=F6", "close"}},
+    {"NotOffered", 0, nullptr, "F6", {0, "F6"}, Result::NotOffered, {}, {}},
+};
+// clang-format on
+
+class PortalKeyBindTest : public PortalKeyTest, public ::testing::WithParamInterface<BindCase> {};
+
+TEST_P(PortalKeyBindTest, HoldsWhatTheDesktopBound) {
+    const BindCase& c = GetParam();
+    portal.setShortcutsVersion(c.shortcutsVersion);
+    portal.setBinding(c.binding);
+    if (c.before)
+        key().hold(QLatin1String(c.before));
+    EXPECT_EQ(key().hold(QLatin1String(c.key)), c.result);
+    EXPECT_EQ(key().heldKey(), c.held);
+    // The program names itself before any other call, or a newer portal will not hear it.
+    EXPECT_EQ(lines(portal.calls()),
+              lines(QStringList{QStringLiteral("Register ") + TIVREL_APP_ID} + c.calls));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, PortalKeyBindTest, ::testing::ValuesIn(kBinds),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each press is one start or stop: the release, the repeats of a key held down and another
+// shortcut's press are none.
+TEST_F(PortalKeyTest, EachPressOfTheKeyIsOnePress) {
+    ASSERT_EQ(key().hold(QStringLiteral("F6")), Result::Held);
+    portal.pressShortcut(QStringLiteral("start-stop"));
+    portal.pressShortcut(QStringLiteral("start-stop"), 12);
+    portal.pressShortcut(QStringLiteral("start-stop"));
+    portal.pressShortcut(QStringLiteral("another"));
+    ASSERT_TRUE(pumpUntil([&] { return presses >= 3; }));
+    // Whatever the portal sent before this answer has arrived once it is in.
+    ASSERT_EQ(key().hold(QStringLiteral("F6")), Result::Held);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(presses, 3);
+    EXPECT_EQ(losses, 0);
+}
+
+struct KeyLossCase {
+    const char* name;
+    void (*lose)(FakeDesktopPortal&);
+    bool portalStays;
+};
+
+const KeyLossCase kKeyLosses[] = {
+    {"DesktopEndsTheSession", [](FakeDesktopPortal& p) { p.endSessions(); }, true},
+    {"PortalLeavesTheBus", [](FakeDesktopPortal& p) { p.leaveBus(); }, false},
+};
+
+class PortalKeyLossTest : public PortalKeyTest,
+                          public ::testing::WithParamInterface<KeyLossCase> {};
+
+// The user is told once and the key is no longer shown as held; choosing one again asks for a
+// new session.
+TEST_P(PortalKeyLossTest, LostOnceThenBoundInANewSession) {
+    ASSERT_EQ(key().hold(QStringLiteral("F6")), Result::Held);
+    GetParam().lose(portal);
+    ASSERT_TRUE(pumpUntil([&] { return losses > 0; }));
+    EXPECT_EQ(key().heldKey(), QString());
+    if (GetParam().portalStays) {
+        portal.clearCalls();
+        EXPECT_EQ(key().hold(QStringLiteral("F6")), Result::Held);
+        EXPECT_EQ(portal.calls(), QStringList({"shortcuts session", "bind start-stop=F6"}));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(losses, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Losses, PortalKeyLossTest, ::testing::ValuesIn(kKeyLosses),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

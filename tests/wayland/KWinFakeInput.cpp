@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tivrel::test {
@@ -14,10 +15,11 @@ namespace {
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t version) {
-    // Absolute motion came with version 3.
+    // Absolute motion came with version 3, keys with 4.
     if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 3)
-        *static_cast<org_kde_kwin_fake_input**>(data) = static_cast<org_kde_kwin_fake_input*>(
-            wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 3));
+        *static_cast<org_kde_kwin_fake_input**>(data) =
+            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
+                registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
 }
 
 const wl_registry_listener kListener{
@@ -51,6 +53,14 @@ bool KWinFakeInput::open(const QString& socket) {
 bool KWinFakeInput::moveTo(QPoint place) {
     org_kde_kwin_fake_input_pointer_motion_absolute(m_input, wl_fixed_from_int(place.x()),
                                                     wl_fixed_from_int(place.y()));
+    return wl_display_roundtrip(m_display) >= 0;
+}
+
+bool KWinFakeInput::key(std::uint32_t code, bool pressed) {
+    if (org_kde_kwin_fake_input_get_version(m_input) < 4)
+        return false;
+    org_kde_kwin_fake_input_keyboard_key(
+        m_input, code, pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     return wl_display_roundtrip(m_display) >= 0;
 }
 

@@ -37,6 +37,9 @@ public:
     QString busAddress() const;
     // A connection of the test's own to the session's bus.
     QDBusConnection bus() const;
+    // The session user's home, whose .local/share/applications holds the desktop files of the
+    // programs installed for the session.
+    QString home() const { return m_runtime.filePath(QStringLiteral("home")); }
     // The logs and the clients' own runtime files.
     QString scratch() const { return m_scratch.path(); }
     ChildProcess& kwin() { return m_kwin; }

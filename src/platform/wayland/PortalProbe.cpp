@@ -67,9 +67,12 @@ PortalOffer probeDesktopPortal() {
         portalProperty(bus.get(), "org.freedesktop.portal.ScreenCast", "AvailableCursorModes");
     const auto version =
         portalProperty(bus.get(), "org.freedesktop.portal.RemoteDesktop", "version");
+    const auto shortcuts =
+        portalProperty(bus.get(), "org.freedesktop.portal.GlobalShortcuts", "version");
     return {.pointer = devices && (*devices & kPointerDevice),
             .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata),
-            .remoteDesktopVersion = version.value_or(0)};
+            .remoteDesktopVersion = version.value_or(0),
+            .globalShortcuts = shortcuts.value_or(0)};
 }
 
 } // namespace tivrel

@@ -12,6 +12,8 @@ struct PortalOffer {
     // The remote desktop's version: from 2 on it keeps grants and hands out an input socket
     // (ConnectToEIS).
     std::uint32_t remoteDesktopVersion = 0;
+    // The global shortcuts' version (the start/stop key), 0 where the portal has none.
+    std::uint32_t globalShortcuts = 0;
 };
 
 PortalOffer probeDesktopPortal();

@@ -3,8 +3,10 @@
 #include "platform/BlindPointerWatch.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtWindowStacking.h"
+#include "platform/wayland/GlobalShortcutsKey.h"
 #include "platform/wayland/KWinScriptPointerWatch.h"
 #include "platform/wayland/PortalMouse.h"
+#include "platform/wayland/PortalRegistry.h"
 #include "platform/wayland/ScreenCastPointerWatch.h"
 
 #include <QPointer>
@@ -52,6 +54,13 @@ public:
     // a second when tried.
     void toolkitStarted() override {
         const QDBusConnection bus = QDBusConnection::sessionBus();
+        // Before anything else of the program asks the portal, which knows a caller by the
+        // name it gave first.
+        registerWithPortal(bus);
+        // GNOME asks the user in its own dialog which key to give the program.
+        if (m_offer.globalShortcuts > 0)
+            m_key = std::make_unique<GlobalShortcutsKey>(
+                bus, qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"));
         if (KWinScriptPointerWatch::available(bus)) {
             m_watch = std::make_unique<KWinScriptPointerWatch>(bus);
         } else if (m_offer.cursorAsData) {
@@ -63,6 +72,7 @@ public:
     Mouse& mouse() override { return m_mouse; }
     PointerWatch& pointerWatch() override { return *m_watch; }
     WindowStacking& stacking() override { return m_stacking; }
+    StartStopKey& startStopKey() override { return *m_key; }
     void keepGrantsIn(SettingsStore& settings) override { m_settings = &settings; }
     void setDialogOwner(QWidget* owner) override { m_owner = owner; }
 
@@ -112,6 +122,8 @@ private:
     std::unique_ptr<PointerWatch> m_watch = std::make_unique<BlindPointerWatch>();
     ScreenCastPointerWatch* m_screenCast = nullptr; // m_watch, where it is the screen cast's
     QtWindowStacking m_stacking;
+    // GNOME before 48 offers no global shortcuts.
+    std::unique_ptr<StartStopKey> m_key = std::make_unique<NoStartStopKey>();
     SettingsStore* m_settings = nullptr;
     QPointer<QWidget> m_owner;
 };

@@ -6,7 +6,6 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
-#include <QEventLoop>
 
 #include <fcntl.h>
 
@@ -16,7 +15,6 @@ namespace {
 
 const QString kRemoteDesktop = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
 const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
-const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 
 // The portal's device and source bits, and its answers.
@@ -59,7 +57,10 @@ quint32 firstStreamNode(const QVariant& streams) {
 
 } // namespace
 
-RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus) : m_bus(std::move(bus)) {
+RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus)
+    : m_bus(std::move(bus)), m_requests(new PortalRequests(m_bus, this)) {
+    // A session that ends while a request waits ends the wait.
+    connect(this, &RemoteDesktopPortal::closed, m_requests, &PortalRequests::stopWaiting);
     // The desktop's portal restarting ends every session it had.
     m_watcher =
         new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
@@ -81,60 +82,18 @@ uint RemoteDesktopPortal::version() {
 }
 
 QString RemoteDesktopPortal::nextToken() {
-    return QStringLiteral("tivrel%1").arg(++m_tokens);
+    return PortalRequests::nextToken();
 }
 
 std::optional<RemoteDesktopPortal::Answer>
 RemoteDesktopPortal::request(const QString& interface, const QString& method,
                              QVariantList arguments, QVariantMap options, QString* error) {
-    // The answer comes as a signal on a Request object named after the caller and a token:
-    // subscribed before the call, or a quick answer would be missed.
-    const QString token = nextToken();
-    const QString sender = m_bus.baseService().mid(1).replace(u'.', u'_');
-    QString path =
-        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-    const auto listen = [this](const QString& on) {
-        return m_bus.connect(kService, on, kRequest, QStringLiteral("Response"), this,
-                             SLOT(onResponse(uint, QVariantMap)));
-    };
-    const auto stopListening = [this](const QString& on) {
-        m_bus.disconnect(kService, on, kRequest, QStringLiteral("Response"), this,
-                         SLOT(onResponse(uint, QVariantMap)));
-    };
-    listen(path);
-    options.insert(QStringLiteral("handle_token"), token);
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kObject, interface, method);
-    arguments.append(options);
-    call.setArguments(arguments);
-    m_answer.reset();
-    const QDBusReply<QDBusObjectPath> reply = m_bus.call(call);
-    if (!reply.isValid()) {
-        stopListening(path);
-        *error = portalError(reply.error());
-        return std::nullopt;
-    }
-    // A portal older than its handle tokens names the Request object itself.
-    if (reply.value().path() != path) {
-        stopListening(path);
-        path = reply.value().path();
-        listen(path);
-    }
-    if (!m_answer) {
-        QEventLoop waiting;
-        connect(this, &RemoteDesktopPortal::answered, &waiting, &QEventLoop::quit);
-        connect(this, &RemoteDesktopPortal::closed, &waiting, &QEventLoop::quit);
-        connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, &waiting, &QEventLoop::quit);
-        waiting.exec();
-    }
-    stopListening(path);
-    if (!m_answer)
-        *error = kFailed;
-    return std::exchange(m_answer, std::nullopt);
-}
-
-void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results) {
-    m_answer = Answer{response, results};
-    emit answered();
+    QString detail;
+    auto answer =
+        m_requests->call(interface, method, std::move(arguments), std::move(options), &detail);
+    if (!answer)
+        *error = detail.isEmpty() ? kFailed : kFailed + QStringLiteral("\n\n") + detail;
+    return answer;
 }
 
 RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QString* error) {

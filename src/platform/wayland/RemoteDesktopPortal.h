@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/wayland/PortalRequests.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -73,18 +75,12 @@ public:
 
 signals:
     void closed();
-    // A Request object answered (internal: ends the wait in request()).
-    void answered();
 
 private slots:
-    void onResponse(uint response, const QVariantMap& results);
     void onClosed();
 
 private:
-    struct Answer {
-        uint code = 2;
-        QVariantMap results;
-    };
+    using Answer = PortalRequests::Answer;
     // Calls a method that answers through a Request object, and waits for that answer.
     std::optional<Answer> request(const QString& interface, const QString& method,
                                   QVariantList arguments, QVariantMap options, QString* error);
@@ -99,9 +95,8 @@ private:
     std::atomic<bool> m_lost = false;
     QString m_restoreToken;
     quint32 m_streamNode = 0;
-    int m_tokens = 0;
     uint m_version = 0; // found at the start
-    std::optional<Answer> m_answer;
+    PortalRequests* m_requests;
 };
 
 } // namespace tivrel

@@ -40,14 +40,22 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KWinScriptPointerWatch.h
+  ${CMAKE_CURRENT_LIST_DIR}/GlobalShortcutsKey.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlobalShortcutsKey.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalProbe.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalRegistry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalRegistry.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalRequests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalRequests.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.h
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
+  ${CMAKE_CURRENT_LIST_DIR}/ShortcutTrigger.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShortcutTrigger.h
 )
 # Where libei is found (Debian 13 on), the portal session's buttons go through the
 # compositor's input socket (EIS) when the portal hands one out; the portal's D-Bus calls
@@ -62,6 +70,8 @@ else()
   target_sources(tivrel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/WithoutLibei.cpp)
 endif()
 target_sources(tivrel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/EisButtons.h)
+# The portal knows the program by its desktop file's id.
+target_compile_definitions(tivrel_core PRIVATE TIVREL_APP_ID="${TIVREL_APP_ID}")
 # The portal's remote desktop and KWin's scripting through QtDBus once Qt runs; before, libdbus
 # asks what the portal offers. The tests reach both on buses of their own.
 find_package(Qt6 REQUIRED COMPONENTS DBus)
