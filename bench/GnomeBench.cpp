@@ -300,7 +300,7 @@ public:
         return m_session.start(error) &&
                m_target.start(m_session.socket(), m_session.scratch(), error,
                               {QStringLiteral("--fullscreen"), QStringLiteral("--times")}) &&
-               m_home.isValid() && m_home.writeAcceptedSettings(true) && m_driver.start(error) &&
+               m_home.isValid() && m_home.writeAcceptedSettings(true, true) && m_driver.start(error) &&
                m_driver.placeMainWindow(error).has_value();
     }
     // ENTER on the target; the first run's notice answered. The message count before it.

@@ -47,7 +47,8 @@ public:
     bool writeFile(const QString& file, const QByteArray& bytes) const;
     // Settings as the program stores them after the terms were accepted and the user was
     // told of a desktop without a start/stop key; `showWindow` adds the start-up visibility "1".
-    bool writeAcceptedSettings(bool showWindow) const;
+    // `withoutKey`: no start/stop key chosen ("None"), so no desktop's answer about it shows.
+    bool writeAcceptedSettings(bool showWindow, bool withoutKey = false) const;
     // Every key in the settings file ("EULA/TrialRead" -> "ACCEPTED"); nothing when absent.
     QMap<QString, QString> storedSettings() const;
     std::vector<DialogLine> dialogs() const;

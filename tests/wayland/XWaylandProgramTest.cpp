@@ -43,7 +43,7 @@ protected:
         ASSERT_TRUE(m_target.start(m_session.socket(), m_session.scratch(), &error,
                                    {QStringLiteral("--fullscreen")}))
             << qPrintable(error);
-        ASSERT_TRUE(m_home.writeAcceptedSettings(true));
+        ASSERT_TRUE(m_home.writeAcceptedSettings(true, true));
         ASSERT_TRUE(m_driver.start(&error)) << qPrintable(error);
         const std::optional<QRect> main = m_driver.placeMainWindow(&error);
         ASSERT_TRUE(main) << qPrintable(error);
