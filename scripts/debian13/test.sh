@@ -22,7 +22,9 @@ bash "$ROOT_SH" enter "$ROOT" "$ROOT/build-debian13" bash -euo pipefail -c '
     echo "== Debian 13: unit tests"
     ctest --test-dir /build/tivrel --output-on-failure --timeout 300 -L unit -j 2
     echo "== Debian 13: wayland tests (GNOME 48, Plasma 6.3)"
+    # A desktop that stumbles at start on a loaded machine (a portal slow to answer) gets
+    # one more try; a failure twice in a row still fails the tier.
     ctest --test-dir /build/tivrel --output-on-failure --timeout 300 -L wayland \
-        -E "^wayland[.]sway[.]"
+        -E "^wayland[.]sway[.]" --repeat until-pass:2
 '
 echo "== Debian 13 tier passed in $((SECONDS - started)) s"
