@@ -12,6 +12,8 @@ namespace tivrel {
 namespace {
 
 constexpr int kHotKeyId = 1;
+constexpr UINT_PTR kKeyUpTimer = 1;
+constexpr UINT kKeyUpLookMs = 30;
 constexpr wchar_t kWindowClass[] = L"TivrelStartStopKey";
 
 HWND asWindow(void* window) {
@@ -19,10 +21,13 @@ HWND asWindow(void* window) {
 }
 
 LRESULT CALLBACK keyWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HOTKEY && wParam == kHotKeyId) {
-        if (const auto* key = reinterpret_cast<const Win32StartStopKey*>(
-                GetWindowLongPtrW(window, GWLP_USERDATA)))
-            key->hotKey();
+    auto* key = reinterpret_cast<Win32StartStopKey*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (key && message == WM_HOTKEY && wParam == kHotKeyId) {
+        key->hotKey();
+        return 0;
+    }
+    if (key && message == WM_TIMER && wParam == kKeyUpTimer) {
+        key->lookAtTheKey();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -115,10 +120,28 @@ Win32StartStopKey::~Win32StartStopKey() {
         DestroyWindow(asWindow(m_window));
 }
 
+void Win32StartStopKey::hotKey() {
+    if (m_down)
+        return;
+    m_down = true;
+    SetTimer(asWindow(m_window), kKeyUpTimer, kKeyUpLookMs, nullptr);
+    pressed();
+}
+
+void Win32StartStopKey::lookAtTheKey() {
+    if (GetAsyncKeyState(int(m_virtualKey)) & 0x8000)
+        return;
+    m_down = false;
+    KillTimer(asWindow(m_window), kKeyUpTimer);
+}
+
 void Win32StartStopKey::letGo() {
     if (!m_held.isEmpty() && m_window)
         UnregisterHotKey(asWindow(m_window), kHotKeyId);
+    if (m_window)
+        KillTimer(asWindow(m_window), kKeyUpTimer);
     m_held.clear();
+    m_down = false;
 }
 
 StartStopKey::Result Win32StartStopKey::hold(const QString& key) {
@@ -137,6 +160,7 @@ StartStopKey::Result Win32StartStopKey::hold(const QString& key) {
         return Result::Refused;
     }
     m_held = key;
+    m_virtualKey = hotKey->virtualKey;
     return Result::Held;
 }
 

@@ -18,14 +18,20 @@ public:
     Result hold(const QString& key) override;
     QString heldKey() const override { return m_held; }
 
-    // The window's procedure: the key was pressed.
-    void hotKey() const { pressed(); }
+    // The window's procedure: the system reported the key.
+    void hotKey();
+    // The window's procedure: time to look whether the key is up again.
+    void lookAtTheKey();
 
 private:
     void letGo();
 
     void* m_window = nullptr; // HWND
     QString m_held;
+    unsigned m_virtualKey = 0;
+    // Reported and not yet seen up: a system that repeats a held hot key (Wine ignores
+    // MOD_NOREPEAT) reports it again meanwhile, which is no new press.
+    bool m_down = false;
 };
 
 } // namespace tivrel
