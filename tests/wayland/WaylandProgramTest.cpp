@@ -19,18 +19,26 @@ using namespace std::chrono_literals;
 // that fills the rest.
 constexpr QPoint kTarget(160, 870);
 
-TEST(WaylandProgram, ClicksTheAmountTypedOnANativeWindowAndSaysSo) {
+// A sway of its own, the recorder filling it, and the program started on it.
+class WaylandProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.start(&error)) << qPrintable(error);
+        ASSERT_TRUE(target.start(session.sway().socket(), session.sway().scratch(), &error))
+            << qPrintable(error);
+        ASSERT_TRUE(home.isValid()) << qPrintable(home.error());
+        ASSERT_TRUE(home.writeAcceptedSettings(true));
+        ASSERT_TRUE(driver.start(&error)) << qPrintable(error);
+    }
+
     WaylandTestSession session;
     QString error;
-    ASSERT_TRUE(session.start(&error)) << qPrintable(error);
     RecorderProcess target;
-    ASSERT_TRUE(target.start(session.sway().socket(), session.sway().scratch(), &error))
-        << qPrintable(error);
-    ProgramHome home(QStringLiteral(TIVREL_PROGRAM_FILE));
-    ASSERT_TRUE(home.isValid()) << qPrintable(home.error());
-    ASSERT_TRUE(home.writeAcceptedSettings(true));
-    ProgramDriver driver(session, home);
-    ASSERT_TRUE(driver.start(&error)) << qPrintable(error);
+    ProgramHome home{QStringLiteral(TIVREL_PROGRAM_FILE)};
+    ProgramDriver driver{session, home};
+};
+
+TEST_F(WaylandProgram, ClicksTheAmountTypedOnANativeWindowAndSaysSo) {
     const std::optional<QRect> main = driver.placeMainWindow(&error);
     ASSERT_TRUE(main) << qPrintable(error);
     ASSERT_FALSE(main->contains(kTarget));
@@ -52,18 +60,7 @@ TEST(WaylandProgram, ClicksTheAmountTypedOnANativeWindowAndSaysSo) {
 }
 
 // sway gives no program a key of its own: its users bind `tivrel --toggle` instead.
-TEST(WaylandProgram, ToggleStartsARunAtThePointerAndStopsIt) {
-    WaylandTestSession session;
-    QString error;
-    ASSERT_TRUE(session.start(&error)) << qPrintable(error);
-    RecorderProcess target;
-    ASSERT_TRUE(target.start(session.sway().socket(), session.sway().scratch(), &error))
-        << qPrintable(error);
-    ProgramHome home(QStringLiteral(TIVREL_PROGRAM_FILE));
-    ASSERT_TRUE(home.isValid()) << qPrintable(home.error());
-    ASSERT_TRUE(home.writeAcceptedSettings(true));
-    ProgramDriver driver(session, home);
-    ASSERT_TRUE(driver.start(&error)) << qPrintable(error);
+TEST_F(WaylandProgram, ToggleStartsARunAtThePointerAndStopsIt) {
     // A run needs an amount where the pointer cannot be watched.
     ASSERT_TRUE(driver.placeMainWindow(&error)) << qPrintable(error);
     ASSERT_TRUE(driver.setAmount(30000, &error)) << qPrintable(error);
