@@ -18,6 +18,7 @@
 #include "ProgramDriver.h"
 #include "ProgramHome.h"
 #include "RecorderProcess.h"
+#include "ScreenCastMouse.h"
 #include "Waiting.h"
 #include "XWaylandTestSession.h"
 
@@ -128,23 +129,8 @@ public:
             return false;
         }
         m_session.dialogs().answerWith(PortalDialogAnswer::Share);
-        m_mouse = std::make_unique<PortalMouse>(
-            PortalMouse::Asking{.notice = {},
-                                .request =
-                                    [] {
-                                        return RemoteDesktopPortal::Request{.parentWindow = {},
-                                                                            .cursorStream = true,
-                                                                            .restoreToken = {}};
-                                    },
-                                .granted =
-                                    [this](RemoteDesktopPortal& portal) {
-                                        const int fd = portal.openPipeWireRemote(&m_error);
-                                        if (fd >= 0)
-                                            m_watch.connectStream(fd, portal.cursorStreamNode(),
-                                                                  &m_error);
-                                    }},
-            [this] { return std::make_unique<RemoteDesktopPortal>(m_session.bus()); },
-            throughEis ? eisConnector() : EisConnector());
+        m_mouse = newScreenCastMouse(m_session.bus(), m_watch, m_error,
+                                     throughEis ? eisConnector() : EisConnector());
         if (!m_mouse->ask(error))
             return false;
         if (m_mouse->throughEis() != throughEis) {
@@ -300,8 +286,8 @@ public:
         return m_session.start(error) &&
                m_target.start(m_session.socket(), m_session.scratch(), error,
                               {QStringLiteral("--fullscreen"), QStringLiteral("--times")}) &&
-               m_home.isValid() && m_home.writeAcceptedSettings(true, true) && m_driver.start(error) &&
-               m_driver.placeMainWindow(error).has_value();
+               m_home.isValid() && m_home.writeAcceptedSettings(true, true) &&
+               m_driver.start(error) && m_driver.placeMainWindow(error).has_value();
     }
     // ENTER on the target; the first run's notice answered. The message count before it.
     bool run(int interval, int amount, QString* error) {

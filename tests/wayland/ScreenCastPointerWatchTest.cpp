@@ -5,6 +5,7 @@
 #include "MutterPointer.h"
 #include "MutterSession.h"
 #include "RecorderProcess.h"
+#include "ScreenCastMouse.h"
 #include "Waiting.h"
 
 #include "platform/PointerWatchContract.h"
@@ -47,22 +48,7 @@ public:
             return;
         }
         m_session.dialogs().answerWith(answer);
-        m_mouse = std::make_unique<PortalMouse>(
-            PortalMouse::Asking{.notice = {},
-                                .request =
-                                    [] {
-                                        return RemoteDesktopPortal::Request{.parentWindow = {},
-                                                                            .cursorStream = true,
-                                                                            .restoreToken = {}};
-                                    },
-                                .granted =
-                                    [this](RemoteDesktopPortal& portal) {
-                                        const int fd = portal.openPipeWireRemote(&m_error);
-                                        if (fd >= 0)
-                                            m_watch.connectStream(fd, portal.cursorStreamNode(),
-                                                                  &m_error);
-                                    }},
-            [this] { return std::make_unique<RemoteDesktopPortal>(m_session.bus()); });
+        m_mouse = newScreenCastMouse(m_session.bus(), m_watch, m_error);
         m_granted = m_mouse->ask(&m_refusal);
     }
 

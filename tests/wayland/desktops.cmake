@@ -58,6 +58,8 @@ add_library(tivrel_wayland_desktops STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PortalDialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/RecorderProcess.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecorderProcess.h
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenCastMouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenCastMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/XWaylandTestSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/XWaylandTestSession.h
   ${CMAKE_CURRENT_LIST_DIR}/X11SocketFolder.h
