@@ -56,6 +56,13 @@ bool KWinFakeInput::moveTo(QPoint place) {
     return wl_display_roundtrip(m_display) >= 0;
 }
 
+bool KWinFakeInput::button(int code, bool pressed) {
+    org_kde_kwin_fake_input_button(m_input, std::uint32_t(code),
+                                   pressed ? WL_POINTER_BUTTON_STATE_PRESSED
+                                           : WL_POINTER_BUTTON_STATE_RELEASED);
+    return wl_display_roundtrip(m_display) >= 0;
+}
+
 bool KWinFakeInput::key(std::uint32_t code, bool pressed) {
     if (org_kde_kwin_fake_input_get_version(m_input) < 4)
         return false;

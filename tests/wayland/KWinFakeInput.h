@@ -25,8 +25,8 @@ public:
 
     bool open(const QString& socket);
     bool moveTo(QPoint place) override;
-    // A key by its Linux input code (KEY_F6 and so on), pressed or released, as on the
-    // keyboard.
+    bool button(int code, bool pressed) override;
+    // A key by its Linux input code (KEY_F6, ...), pressed or released, as on the keyboard.
     bool key(std::uint32_t code, bool pressed);
 
 private:

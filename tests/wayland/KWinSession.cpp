@@ -277,6 +277,13 @@ bool KWinSession::start(QString* error) {
     return startPortal(error);
 }
 
+bool KWinSession::portalBindsKeys() const {
+    const QDBusMessage kwin = bus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.KWin"), QStringLiteral("/KWin"), QStringLiteral("org.kde.KWin"),
+        QStringLiteral("supportInformation")));
+    return !kwin.arguments().value(0).toString().contains(QLatin1String("KWin version: 5."));
+}
+
 bool KWinSession::startPortal(QString* error) {
     m_portal.kill();
     if (!startChild(m_portal, {QStringLiteral("/usr/libexec/xdg-desktop-portal")}, {},

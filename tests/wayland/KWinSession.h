@@ -47,6 +47,9 @@ public:
     PortalDialogs& dialogs() { return m_dialogs; }
     // xdg-desktop-portal-kde, which holds the remote desktop sessions it asked KWin for.
     ChildProcess& portalBackend() { return m_portalBackend; }
+    // Whether the portal binds a program's global shortcut to the key it asks for: Plasma
+    // 5.27's binds it to none and opens System Settings for the user to give it one.
+    bool portalBindsKeys() const;
     // Seconds from starting KWin until its scripting answered on the bus (and XWayland took
     // clients).
     double kwinStartSeconds() const { return m_kwinStartSeconds; }

@@ -86,8 +86,8 @@ bool MutterPointer::moveBy(double dx, double dy) {
     return call(QStringLiteral("NotifyPointerMotionRelative"), {dx, dy});
 }
 
-bool MutterPointer::button(int code, bool press) {
-    return call(QStringLiteral("NotifyPointerButton"), {code, press});
+bool MutterPointer::button(int code, bool pressed) {
+    return call(QStringLiteral("NotifyPointerButton"), {code, pressed});
 }
 
 } // namespace tivrel::test

@@ -25,8 +25,7 @@ public:
     bool moveTo(QPoint place) override;
     // By so many pixels from where it is.
     bool moveBy(double dx, double dy);
-    // `code` as linux/input-event-codes.h numbers the buttons.
-    bool button(int code, bool press);
+    bool button(int code, bool pressed) override;
 
 private:
     bool call(const QString& method, const QVariantList& arguments);

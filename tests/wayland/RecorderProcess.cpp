@@ -3,6 +3,7 @@
 #include "Waiting.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace tivrel::test {
 
@@ -66,6 +67,19 @@ QPoint RecorderProcess::pointer() const {
             return {words[1].toInt(), words[2].toInt()};
     }
     return {-1, -1};
+}
+
+bool RecorderProcess::focused() const {
+    const QStringList all = lines();
+    for (auto line = all.crbegin(); line != all.crend(); ++line) {
+        if (*line == QLatin1String("focused") || *line == QLatin1String("unfocused"))
+            return *line == QLatin1String("focused");
+    }
+    return false;
+}
+
+QStringList RecorderProcess::keys() const {
+    return lines().filter(QRegularExpression(QStringLiteral("^key ")));
 }
 
 int RecorderProcess::pressesAfter(QPoint place) const {

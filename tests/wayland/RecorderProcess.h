@@ -30,6 +30,10 @@ public:
     QStringList events() const;
     // Where the pointer was last seen on the window; (-1, -1) before it came.
     QPoint pointer() const;
+    // Whether the window has the keyboard focus, as it last said.
+    bool focused() const;
+    // The keys it got, "key 16777269" (Qt's key values), one each.
+    QStringList keys() const;
     // The presses that came after the pointer was first seen at `place`.
     int pressesAfter(QPoint place) const;
     // With "--times": when each press came, in microseconds of the monotonic clock.

@@ -1,8 +1,10 @@
 // A native Wayland window over the whole output, that prints each button press and release it
 // receives, with the button, one line each: "press 1", "release 4" (Qt's button values). "shown"
 // comes first, once the window has been drawn over the whole output; "entered" each time the
-// pointer comes onto it, and "at x y" where the pointer goes on it.
+// pointer comes onto it, and "at x y" where the pointer goes on it; "focused" and "unfocused" as
+// it gets and loses the keyboard, and "key K" (Qt's key value) for each key it gets.
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -43,6 +45,11 @@ protected:
         }
     }
     void mouseReleaseEvent(QMouseEvent* event) override { say("release", event->button()); }
+    void keyPressEvent(QKeyEvent* event) override { say("key", event->key()); }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::ActivationChange)
+            say(isActiveWindow() ? "focused" : "unfocused");
+    }
 
 private:
     static void sayPlace(QPoint at) {
@@ -70,6 +77,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Recorder recorder;
     recorder.setMouseTracking(true);
+    recorder.setFocusPolicy(Qt::StrongFocus);
     // "--busy": the window draws anew every frame (for the compositor's cost with a screen
     // cast).
     recorder.m_busy = app.arguments().contains(QStringLiteral("--busy"));

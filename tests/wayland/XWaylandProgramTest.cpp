@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
+
+#include <linux/input-event-codes.h>
 
 #include <cstdio>
 #include <utility>
@@ -43,7 +46,9 @@ protected:
         ASSERT_TRUE(m_target.start(m_session.socket(), m_session.scratch(), &error,
                                    {QStringLiteral("--fullscreen")}))
             << qPrintable(error);
-        ASSERT_TRUE(m_home.writeAcceptedSettings(true, true));
+        // The start/stop key (F6) held where the desktop gives it without a word from the
+        // user; none chosen elsewhere, where the desktop's answer about it would show first.
+        ASSERT_TRUE(m_home.writeAcceptedSettings(true, !m_session.bindsStartStopKey()));
         ASSERT_TRUE(m_driver.start(&error)) << qPrintable(error);
         const std::optional<QRect> main = m_driver.placeMainWindow(&error);
         ASSERT_TRUE(main) << qPrintable(error);
@@ -166,6 +171,64 @@ TEST_P(XWaylandProgram, AMoveByAnotherHandStopsARunWithoutAnAmountBeforeItsNextC
         5s, 500ms);
     EXPECT_EQ(m_target.pressesAfter(moved), 0) << said();
     EXPECT_EQ(pressesIn(events), events.filter(QStringLiteral("release ")).size()) << said();
+}
+
+// Runs started and stopped from outside while the target, a native Wayland window, has the
+// keyboard: by the start/stop key where the desktop binds it (Plasma 6), by `tivrel --toggle`,
+// which users bind to a key in the desktop's settings, elsewhere. Each stop gives ENTER's
+// summary, every click it counts lands, and the key never reaches the target.
+TEST_P(XWaylandProgram, RunsStartAndStopFromOutsideWhileTheTargetHasTheKeyboard) {
+    CompositorHand& hand = m_session.hand();
+    const bool byKey = m_session.bindsStartStopKey();
+    std::printf("started and stopped %s\n", byKey ? "by F6" : "by tivrel --toggle");
+    QString error;
+    const auto fromOutside = [&] {
+        if (byKey)
+            return m_session.tapKey(KEY_F6);
+        return m_driver.runSecondCopy(QStringLiteral("--toggle"), &error) == 0;
+    };
+    // The user clicks into the target, which takes the keyboard (from the run's box).
+    qsizetype landed = 0;
+    const auto focusTarget = [&] {
+        ++landed;
+        return hand.moveTo(kTarget) && hand.button(BTN_LEFT, true) &&
+               hand.button(BTN_LEFT, false) && waitUntil([&] { return m_target.focused(); }, 10s);
+    };
+    // The first run, started with ENTER in the window, takes the grant; its first click gives
+    // the target the keyboard. Ten more follow, started from outside too.
+    ASSERT_NO_FATAL_FAILURE(startRun(25, 0));
+    for (int run = 0; run <= 10; ++run) {
+        SCOPED_TRACE(::testing::Message() << "run " << run);
+        qsizetype before = 0;
+        if (run > 0) {
+            ASSERT_TRUE(focusTarget()) << said();
+            before = pressesIn(m_target.events());
+            m_dialogsAtStart = m_home.dialogs().size();
+            ASSERT_TRUE(fromOutside()) << qPrintable(error);
+        }
+        ASSERT_TRUE(waitUntil([&] { return pressesIn(m_target.events()) >= before + 3; }, 20s))
+            << "no run started; " << said();
+        ASSERT_TRUE(m_target.focused()) << said();
+        ASSERT_TRUE(fromOutside()) << qPrintable(error);
+        const std::optional<DialogLine> stop = runMessage(20s);
+        ASSERT_TRUE(stop) << "the run did not stop; " << said();
+        EXPECT_TRUE(stop->text.startsWith(QStringLiteral("The enter key was pressed."))) << *stop;
+        const QRegularExpressionMatch total =
+            QRegularExpression(QStringLiteral("Total Clicks:\\t(\\d+)")).match(stop->text);
+        ASSERT_TRUE(total.hasMatch()) << *stop;
+        landed += total.captured(1).toLongLong();
+        ASSERT_TRUE(
+            m_driver.answerBox(QStringLiteral("Program Stopped"), QStringLiteral("Return"), &error))
+            << qPrintable(error);
+    }
+    waitUntil([&] { return pressesIn(m_target.events()) >= landed; }, 10s);
+    EXPECT_EQ(pressesIn(m_target.events()), landed) << said();
+    EXPECT_EQ(m_target.keys(), QStringList()) << said();
+    if (!byKey && GetParam() == XWaylandTestSession::Desktop::KDE) {
+        // Where the program holds no key, the target gets it: the count above can see one.
+        ASSERT_TRUE(focusTarget() && m_session.tapKey(KEY_F6));
+        EXPECT_TRUE(waitUntil([&] { return m_target.keys().size() == 1; }, 10s)) << said();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, XWaylandProgram,

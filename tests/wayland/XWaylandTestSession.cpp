@@ -84,6 +84,11 @@ uint XWaylandTestSession::remoteDesktopVersion() const {
     return version.isValid() ? version.value().variant().toUInt() : 0;
 }
 
+bool XWaylandTestSession::tapKey(std::uint32_t code) const {
+    auto* keyboard = dynamic_cast<KWinFakeInput*>(m_hand.get());
+    return keyboard && keyboard->key(code, true) && keyboard->key(code, false);
+}
+
 bool XWaylandTestSession::restartPortal(QString* error) {
     return m_kwin ? m_kwin->startPortal(error) : m_mutter->startPortal(error);
 }

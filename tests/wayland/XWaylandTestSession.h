@@ -6,6 +6,7 @@
 #include "TestSession.h"
 #include "X11TestSession.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -47,6 +48,13 @@ public:
     PortalDialogs& dialogs();
     // The version of the portal's remote desktop: from 2 on, it can keep a grant.
     uint remoteDesktopVersion() const;
+    // A key by its Linux input code (KEY_F6, ...) pressed and let go, as on the keyboard, where
+    // the session has a keyboard of its own: KDE's. (mutter's own remote desktop keyboard
+    // reached no window of a headless mutter when tried.)
+    bool tapKey(std::uint32_t code) const;
+    // Whether the portal binds the program's start/stop key without a word from the user
+    // (Plasma 6; GNOME's needs its shell, and Plasma 5.27 leaves the key to System Settings).
+    bool bindsStartStopKey() const { return m_kwin && m_kwin->portalBindsKeys(); }
     // Ends the portal and starts it again.
     bool restartPortal(QString* error);
 
