@@ -61,7 +61,7 @@ public:
         if (m_offer.globalShortcuts > 0)
             m_key = std::make_unique<GlobalShortcutsKey>(
                 bus, qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"));
-        if (KWinScriptPointerWatch::available(bus)) {
+        if (m_offer.kwinScripting) {
             m_watch = std::make_unique<KWinScriptPointerWatch>(bus);
         } else if (m_offer.cursorAsData) {
             auto watch = std::make_unique<ScreenCastPointerWatch>();
