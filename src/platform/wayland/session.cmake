@@ -52,6 +52,8 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PortalRequests.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalWords.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalWords.h
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
   ${CMAKE_CURRENT_LIST_DIR}/ShortcutTrigger.cpp
