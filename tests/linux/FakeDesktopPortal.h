@@ -17,7 +17,7 @@ class FakeDesktopPortal final : public QDBusVirtualObject {
     Q_OBJECT
 public:
     struct Dialog {
-        uint response = 0;    // 0 allowed, 1 cancelled
+        uint response = 0;    // 0 allowed, 1 cancelled, 2 ended otherwise
         uint devices = 2;     // what was granted: 2 the pointer, 0 the screen only
         QString restoreToken; // given back where the version keeps grants
     };

@@ -69,24 +69,21 @@ private:
     KWinScriptPointerWatch& m_watch;
 };
 
-bool KWinScriptPointerWatch::available(const QDBusConnection& bus) {
-    return bus.isConnected() &&
-           callScripting(bus, QStringLiteral("isScriptLoaded"), {kPluginName}).type() ==
-               QDBusMessage::ReplyMessage;
-}
-
 KWinScriptPointerWatch::KWinScriptPointerWatch(const QDBusConnection& bus)
     : m_bus(bus), m_reports(std::make_unique<KWinPointerReports>(*this)) {
     m_thread.setObjectName(QStringLiteral("KWin pointer reports"));
     m_reports->moveToThread(&m_thread);
     m_thread.start();
-    if (!m_script.open() || !available(m_bus) ||
+    // The script a killed program left loaded goes first; KWin's answer also tells that its
+    // scripting is still there.
+    if (!m_script.open() ||
+        callScripting(m_bus, QStringLiteral("unloadScript"), {kPluginName}).type() !=
+            QDBusMessage::ReplyMessage ||
         !m_bus.registerObject(kReportsPath, m_reports.get(),
                               QDBusConnection::ExportScriptableSlots)) {
         qWarning("Tivrel: KWin's scripting cannot be reached: pointer moves go unseen");
         return;
     }
-    callScripting(m_bus, QStringLiteral("unloadScript"), {kPluginName});
     m_sees = true;
 }
 

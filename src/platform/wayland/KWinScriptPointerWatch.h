@@ -25,9 +25,6 @@ class KWinPointerReports;
 // thread (through news()) however busy the UI thread is.
 class KWinScriptPointerWatch final : public PointerWatch {
 public:
-    // Whether KWin's scripting answers on `bus`.
-    static bool available(const QDBusConnection& bus);
-
     // `bus`: the session bus that KWin is on; the reports come in on this connection.
     explicit KWinScriptPointerWatch(const QDBusConnection& bus);
     ~KWinScriptPointerWatch() override;

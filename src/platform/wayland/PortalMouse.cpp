@@ -1,5 +1,7 @@
 #include "platform/wayland/PortalMouse.h"
 
+#include "platform/wayland/PortalWords.h"
+
 namespace tivrel {
 
 namespace {
@@ -62,9 +64,12 @@ bool PortalMouse::ask(QString* refusal) {
         m_portal = m_reach();
     // The socket belonged to the session this one replaces.
     m_eisButtons.reset();
-    const RemoteDesktopPortal::Outcome outcome = m_portal->start(m_asking.request(), refusal);
-    if (outcome != RemoteDesktopPortal::Outcome::Granted)
+    QString detail;
+    const RemoteDesktopPortal::Outcome outcome = m_portal->start(m_asking.request(), &detail);
+    if (outcome != RemoteDesktopPortal::Outcome::Granted) {
+        *refusal = portalRefusal(outcome, detail);
         return false;
+    }
     // mutter drops the buttons of a new session until its pointer has moved once; a motion
     // of nothing counts and leaves the pointer where the user put it.
     m_portal->sendMotion(0, 0);

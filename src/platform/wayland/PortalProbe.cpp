@@ -49,6 +49,23 @@ std::optional<std::uint32_t> portalProperty(DBusConnection* bus, const char* int
     return bits;
 }
 
+// Whether KWin's scripting answers: a question it can answer for any script, asked about the
+// pointer watch's own.
+bool kwinScriptingAnswers(DBusConnection* bus) {
+    std::unique_ptr<DBusMessage, MessageUnref> call(dbus_message_new_method_call(
+        "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded"));
+    const char* script = "tivrel-pointer-watch";
+    if (!call ||
+        !dbus_message_append_args(call.get(), DBUS_TYPE_STRING, &script, DBUS_TYPE_INVALID))
+        return false;
+    DBusError error;
+    dbus_error_init(&error);
+    std::unique_ptr<DBusMessage, MessageUnref> reply(
+        dbus_connection_send_with_reply_and_block(bus, call.get(), kProbeTimeoutMs, &error));
+    dbus_error_free(&error);
+    return reply != nullptr;
+}
+
 } // namespace
 
 PortalOffer probeDesktopPortal() {
@@ -72,7 +89,8 @@ PortalOffer probeDesktopPortal() {
     return {.pointer = devices && (*devices & kPointerDevice),
             .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata),
             .remoteDesktopVersion = version.value_or(0),
-            .globalShortcuts = shortcuts.value_or(0)};
+            .globalShortcuts = shortcuts.value_or(0),
+            .kwinScripting = kwinScriptingAnswers(bus.get())};
 }
 
 } // namespace tivrel

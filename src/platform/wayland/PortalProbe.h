@@ -4,8 +4,9 @@
 
 namespace tivrel {
 
-// What the session bus's desktop portal offers for clicking, asked before Qt starts and
-// without showing the user anything: the program chooses how it clicks from it.
+// What the session bus's desktop portal offers for clicking, and whether KWin's scripting
+// answers there, asked before Qt starts and without showing the user anything: the program
+// chooses how it clicks and how it watches the pointer from it.
 struct PortalOffer {
     bool pointer = false;      // a remote desktop with a pointer device
     bool cursorAsData = false; // a screen cast that gives the cursor's place as data
@@ -14,6 +15,8 @@ struct PortalOffer {
     std::uint32_t remoteDesktopVersion = 0;
     // The global shortcuts' version (the start/stop key), 0 where the portal has none.
     std::uint32_t globalShortcuts = 0;
+    // KWin's scripting answers on the same bus (KDE): the pointer watch is a KWin script.
+    bool kwinScripting = false;
 };
 
 PortalOffer probeDesktopPortal();

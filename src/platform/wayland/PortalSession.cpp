@@ -7,6 +7,7 @@
 #include "platform/wayland/KWinScriptPointerWatch.h"
 #include "platform/wayland/PortalMouse.h"
 #include "platform/wayland/PortalRegistry.h"
+#include "platform/wayland/PortalWords.h"
 #include "platform/wayland/ScreenCastPointerWatch.h"
 
 #include <QPointer>
@@ -18,22 +19,6 @@ namespace {
 
 const QString kGrantSection = QStringLiteral("Desktop");
 const QString kGrantKey = QStringLiteral("RemoteDesktopGrant");
-
-// What the user reads before the system's first dialog. From version 2 on the portal keeps
-// what the user allowed (persist_mode), and later starts ask nothing while its token is kept.
-QString askNotice(bool portalKeepsGrants) {
-    const bool gnome = qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME");
-    const QString what = QStringLiteral(
-        "On this desktop Tivrel clicks through the system's remote desktop service. The "
-        "system will now ask whether Tivrel may control the mouse.\n\n");
-    const QString how = gnome ? QStringLiteral("Switch on \"Allow remote interaction\" and press "
-                                               "\"Share\". ")
-                              : QStringLiteral("Allow it. ");
-    const QString when = portalKeepsGrants
-                             ? QStringLiteral("The system asks once and remembers the answer.")
-                             : QStringLiteral("Tivrel asks once each time it starts.");
-    return what + how + when;
-}
 
 class PortalSession final : public DisplaySession {
 public:
@@ -61,7 +46,7 @@ public:
         if (m_offer.globalShortcuts > 0)
             m_key = std::make_unique<GlobalShortcutsKey>(
                 bus, qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"));
-        if (KWinScriptPointerWatch::available(bus)) {
+        if (m_offer.kwinScripting) {
             m_watch = std::make_unique<KWinScriptPointerWatch>(bus);
         } else if (m_offer.cursorAsData) {
             auto watch = std::make_unique<ScreenCastPointerWatch>();
@@ -77,12 +62,14 @@ public:
     void setDialogOwner(QWidget* owner) override { m_owner = owner; }
 
 private:
-    // A grant kept from an earlier start is taken without a dialog: nothing to tell then.
+    // A grant kept from an earlier start is taken without a dialog: nothing to tell then. From
+    // version 2 on the portal keeps what the user allowed (persist_mode), and later starts ask
+    // nothing while its token is kept.
     QString notice() const {
         const bool keeps = m_offer.remoteDesktopVersion >= 2;
         if (keeps && m_settings && !m_settings->read(kGrantSection, kGrantKey).isEmpty())
             return {};
-        return askNotice(keeps);
+        return portalAskNotice(keeps);
     }
 
     RemoteDesktopPortal::Request request() const {

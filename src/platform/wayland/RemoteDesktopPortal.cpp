@@ -27,14 +27,6 @@ constexpr uint kAnswerCancelled = 1;
 constexpr int kInputCallTimeoutMs = 2000;
 constexpr int kCloseTimeoutMs = 1000;
 
-const QString kFailed = QStringLiteral(
-    "The desktop's remote desktop service (xdg-desktop-portal) did not answer as expected, "
-    "so Tivrel cannot click on this desktop now.");
-
-QString portalError(const QDBusError& error) {
-    return kFailed + QStringLiteral("\n\n") + error.message();
-}
-
 // The streams of a Start answer, a(ua{sv}): the first one's PipeWire node.
 quint32 firstStreamNode(const QVariant& streams) {
     if (!streams.canConvert<QDBusArgument>())
@@ -85,40 +77,29 @@ QString RemoteDesktopPortal::nextToken() {
     return PortalRequests::nextToken();
 }
 
-std::optional<RemoteDesktopPortal::Answer>
-RemoteDesktopPortal::request(const QString& interface, const QString& method,
-                             QVariantList arguments, QVariantMap options, QString* error) {
-    QString detail;
-    auto answer =
-        m_requests->call(interface, method, std::move(arguments), std::move(options), &detail);
-    if (!answer)
-        *error = detail.isEmpty() ? kFailed : kFailed + QStringLiteral("\n\n") + detail;
-    return answer;
-}
-
-RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QString* error) {
+RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QString* detail) {
     close();
     m_lost = false;
+    detail->clear();
     const auto refused = [&](uint code) {
         close();
-        *error = code == kAnswerCancelled
-                     ? QStringLiteral("Tivrel was not allowed to click: the request was "
-                                      "cancelled. Press ENTER to be asked again.")
-                     : kFailed;
-        return code == kAnswerCancelled ? Outcome::Refused : Outcome::Failed;
+        return code == kAnswerCancelled ? Outcome::Cancelled : Outcome::Failed;
+    };
+    const auto request = [&](const QString& interface, const QString& method,
+                             QVariantList arguments, QVariantMap options) {
+        return m_requests->call(interface, method, std::move(arguments), std::move(options),
+                                detail);
     };
 
     auto created = request(kRemoteDesktop, QStringLiteral("CreateSession"), {},
-                           {{QStringLiteral("session_handle_token"), nextToken()}}, error);
+                           {{QStringLiteral("session_handle_token"), nextToken()}});
     if (!created)
         return Outcome::Failed;
     if (created->code != 0)
         return refused(created->code);
     m_session = created->results.value(QStringLiteral("session_handle")).toString();
-    if (m_session.isEmpty()) {
-        *error = kFailed;
+    if (m_session.isEmpty())
         return Outcome::Failed;
-    }
     m_open = true;
     m_bus.connect(kService, m_session, kSession, QStringLiteral("Closed"), this, SLOT(onClosed()));
     const QVariantList session{QVariant::fromValue(QDBusObjectPath(m_session))};
@@ -130,8 +111,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
         if (!asked.restoreToken.isEmpty())
             devices.insert(QStringLiteral("restore_token"), asked.restoreToken);
     }
-    auto selected =
-        request(kRemoteDesktop, QStringLiteral("SelectDevices"), session, devices, error);
+    auto selected = request(kRemoteDesktop, QStringLiteral("SelectDevices"), session, devices);
     if (!selected)
         return close(), Outcome::Failed;
     if (selected->code != 0)
@@ -141,8 +121,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
         auto sources = request(kScreenCast, QStringLiteral("SelectSources"), session,
                                {{QStringLiteral("types"), kMonitorSource},
                                 {QStringLiteral("multiple"), false},
-                                {QStringLiteral("cursor_mode"), kCursorAsMetadata}},
-                               error);
+                                {QStringLiteral("cursor_mode"), kCursorAsMetadata}});
         if (!sources)
             return close(), Outcome::Failed;
         if (sources->code != 0)
@@ -150,7 +129,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
     }
 
     auto started = request(kRemoteDesktop, QStringLiteral("Start"),
-                           session + QVariantList{asked.parentWindow}, {}, error);
+                           session + QVariantList{asked.parentWindow}, {});
     if (!started)
         return close(), Outcome::Failed;
     if (started->code != 0)
@@ -159,9 +138,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
     // the remote interaction.
     if (!(started->results.value(QStringLiteral("devices")).toUInt() & kPointerDevice)) {
         close();
-        *error = QStringLiteral("Tivrel was not allowed to control the pointer. Press ENTER "
-                                "and, when the system asks, allow remote interaction.");
-        return Outcome::Refused;
+        return Outcome::NoPointer;
     }
     m_restoreToken = started->results.value(QStringLiteral("restore_token")).toString();
     m_streamNode = firstStreamNode(started->results.value(QStringLiteral("streams")));
@@ -174,7 +151,7 @@ int RemoteDesktopPortal::openPipeWireRemote(QString* error) {
     open << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap{};
     const QDBusReply<QDBusUnixFileDescriptor> reply = m_bus.call(open);
     if (!reply.isValid()) {
-        *error = portalError(reply.error());
+        *error = reply.error().message();
         return -1;
     }
     // The reply's descriptor closes with it.

@@ -10,7 +10,6 @@
 class QDBusServiceWatcher;
 
 #include <atomic>
-#include <optional>
 
 namespace tivrel {
 
@@ -31,7 +30,9 @@ public:
         bool cursorStream = false;
         QString restoreToken; // from an earlier start, where the portal keeps grants
     };
-    enum class Outcome { Granted, Refused, Failed };
+    // How a start ended: the pointer granted; a dialog cancelled; the screen shared without
+    // the pointer; the portal broke off or ended a request itself.
+    enum class Outcome { Granted, Cancelled, NoPointer, Failed };
 
     explicit RemoteDesktopPortal(QDBusConnection bus);
     // Closes the session: the desktop forgets the grant until the next start.
@@ -43,9 +44,10 @@ public:
     uint version();
 
     // Asks the desktop for a session with the pointer: the system's dialog, while the UI
-    // thread's events go on. Refused when the user cancelled or did not allow the pointer;
-    // Failed when the portal broke off. Either way error says so in plain words.
-    Outcome start(const Request& request, QString* error);
+    // thread's events go on. Where it Failed, `detail` is the D-Bus error of the call that
+    // failed, and empty where the portal answered a request with its own failure (response
+    // 2, which says no more) or left the bus.
+    Outcome start(const Request& request, QString* detail);
     bool isOpen() const { return m_open && !m_lost; }
     // A token for the next start's request to be granted without a dialog, where the
     // portal keeps grants (version 2 on); empty otherwise.
@@ -53,14 +55,14 @@ public:
     // The PipeWire node of the cursor stream, 0 where there is none.
     quint32 cursorStreamNode() const { return m_streamNode; }
     // A new connection to the PipeWire daemon that carries the stream; the caller owns the
-    // descriptor. -1 and a message on failure.
+    // descriptor. -1 and the D-Bus error on failure.
     int openPipeWireRemote(QString* error);
     // Whether the session's portal hands out the compositor's input socket (ConnectToEIS,
     // version 2 on).
     bool handsOutEis() const { return m_version >= 2; }
     // A socket to the compositor's own input server (EIS) for this session's devices, where
-    // the portal hands one out (version 2 on); the caller owns the descriptor. -1 and a
-    // message otherwise.
+    // the portal hands one out (version 2 on); the caller owns the descriptor. -1 and the
+    // D-Bus error otherwise.
     int connectToEis(QString* error);
 
     // Buttons by their Linux input code (BTN_LEFT and so on). From any thread; each returns
@@ -80,10 +82,6 @@ private slots:
     void onClosed();
 
 private:
-    using Answer = PortalRequests::Answer;
-    // Calls a method that answers through a Request object, and waits for that answer.
-    std::optional<Answer> request(const QString& interface, const QString& method,
-                                  QVariantList arguments, QVariantMap options, QString* error);
     QString nextToken();
     QDBusMessage sessionCall(const QString& interface, const QString& method);
     void close();

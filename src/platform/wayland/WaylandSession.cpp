@@ -3,7 +3,7 @@
 #include "platform/qt/QtWindowStacking.h"
 #include "platform/wayland/PortalProbe.h"
 #include "platform/wayland/PortalSession.h"
-#include "platform/wayland/WaylandMouse.h"
+#include "platform/wayland/WlrootsMouse.h"
 
 namespace tivrel {
 
@@ -13,9 +13,9 @@ namespace {
 // a virtual pointer. The windows
 // stay X11 windows where XWayland runs, so the window keeps its place on top and the tray
 // icon, while the clicks reach every window; a native Wayland window otherwise.
-class WaylandSession final : public DisplaySession {
+class WlrootsSession final : public DisplaySession {
 public:
-    WaylandSession(std::unique_ptr<WaylandMouse> mouse, bool xwayland)
+    WlrootsSession(std::unique_ptr<WlrootsMouse> mouse, bool xwayland)
         : m_mouse(std::move(mouse)), m_xwayland(xwayland) {}
 
     QByteArray qtPlatform() const override { return m_xwayland ? "xcb" : "wayland"; }
@@ -24,7 +24,7 @@ public:
     WindowStacking& stacking() override { return m_stacking; }
 
 private:
-    std::unique_ptr<WaylandMouse> m_mouse;
+    std::unique_ptr<WlrootsMouse> m_mouse;
     bool m_xwayland;
     BlindPointerWatch m_watch;
     QtWindowStacking m_stacking;
@@ -43,10 +43,10 @@ DisplaySessionKind waylandDisplaySession() {
             const PortalOffer portal = probeDesktopPortal();
             if (portal.pointer)
                 return newPortalSession(portal, xwayland);
-            auto mouse = WaylandMouse::open(error);
+            auto mouse = WlrootsMouse::open(error);
             if (!mouse)
                 return nullptr;
-            return std::make_unique<WaylandSession>(std::move(mouse), xwayland);
+            return std::make_unique<WlrootsSession>(std::move(mouse), xwayland);
         },
     };
 }

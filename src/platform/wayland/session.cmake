@@ -33,8 +33,8 @@ target_include_directories(tivrel_wayland_protocol PUBLIC ${TIVREL_WAYLAND_GENER
 target_link_libraries(tivrel_wayland_protocol PUBLIC PkgConfig::WaylandClient)
 
 target_sources(tivrel_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WaylandMouse.h
+  ${CMAKE_CURRENT_LIST_DIR}/WlrootsMouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WlrootsMouse.h
   ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScreenCastPointerWatch.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp
@@ -52,6 +52,8 @@ target_sources(tivrel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PortalRequests.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortalWords.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortalWords.h
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteDesktopPortal.h
   ${CMAKE_CURRENT_LIST_DIR}/ShortcutTrigger.cpp

@@ -1,4 +1,4 @@
-// The Wayland session against a real headless sway: clicks through the virtual pointer land
+// The wlroots mouse against a real headless sway: clicks through the virtual pointer land
 // on a native Wayland window an exact number of times with the right button, each returns
 // only once sway has handled it, and a lost compositor costs nothing but a line in the log.
 #include "BareCompositor.h"
@@ -8,7 +8,7 @@
 #include "Waiting.h"
 
 #include "platform/linux/DisplaySession.h"
-#include "platform/wayland/WaylandMouse.h"
+#include "platform/wayland/WlrootsMouse.h"
 
 #include <QFile>
 
@@ -31,7 +31,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // A headless sway, the recorder window over its whole output and the pointer on it.
-class WaylandMouseOnSway : public ::testing::Test {
+class WlrootsMouseOnSway : public ::testing::Test {
 protected:
     void SetUp() override {
         QString error;
@@ -44,7 +44,7 @@ protected:
             [this](QPoint place) { return placer.moveTo(place, SwaySession::kOutputSize); },
             {400, 300}))
             << "the pointer never came onto the recorder window";
-        mouse = WaylandMouse::open(&error);
+        mouse = WlrootsMouse::open(&error);
         ASSERT_TRUE(mouse) << qPrintable(error);
     }
 
@@ -65,7 +65,7 @@ protected:
     SwaySession sway;
     RecorderProcess recorder;
     TestPointer placer;
-    std::unique_ptr<WaylandMouse> mouse;
+    std::unique_ptr<WlrootsMouse> mouse;
 };
 
 struct ButtonCase {
@@ -90,10 +90,10 @@ QStringList pressesAndReleases(int button, int times) {
     return events;
 }
 
-class WaylandMouseButtons : public WaylandMouseOnSway,
+class WlrootsMouseButtons : public WlrootsMouseOnSway,
                             public ::testing::WithParamInterface<ButtonCase> {};
 
-TEST_P(WaylandMouseButtons, EachClickAndEachPressWithItsReleaseLandsOnceWithItsButton) {
+TEST_P(WlrootsMouseButtons, EachClickAndEachPressWithItsReleaseLandsOnceWithItsButton) {
     const ButtonCase& c = GetParam();
     constexpr int kClicks = 25;
     for (int i = 0; i < kClicks; ++i)
@@ -106,14 +106,14 @@ TEST_P(WaylandMouseButtons, EachClickAndEachPressWithItsReleaseLandsOnceWithItsB
                                     pressesAndReleases(c.otherQtButton, 1)));
 }
 
-INSTANTIATE_TEST_SUITE_P(WaylandMouse, WaylandMouseButtons, ::testing::ValuesIn(kButtons),
+INSTANTIATE_TEST_SUITE_P(WlrootsMouse, WlrootsMouseButtons, ::testing::ValuesIn(kButtons),
                          [](const ::testing::TestParamInfo<ButtonCase>& info) {
                              return std::string(info.param.name);
                          });
 
 // The click thread spaces clicks from when one returns: a click that returned while sway
 // still held it could reach the window right before the next.
-TEST_F(WaylandMouseOnSway, ClickReturnsOnlyOnceSwayHasHandledIt) {
+TEST_F(WlrootsMouseOnSway, ClickReturnsOnlyOnceSwayHasHandledIt) {
     ASSERT_TRUE(sway.process().sendSignal(SIGSTOP));
     std::atomic<bool> returned{false};
     std::thread clicker([&] {
@@ -131,7 +131,7 @@ TEST_F(WaylandMouseOnSway, ClickReturnsOnlyOnceSwayHasHandledIt) {
 
 int g_lossLines = 0;
 
-TEST_F(WaylandMouseOnSway, ClicksAfterTheCompositorIsGoneReturnAtOnceAndAreLoggedOnce) {
+TEST_F(WlrootsMouseOnSway, ClicksAfterTheCompositorIsGoneReturnAtOnceAndAreLoggedOnce) {
     sway.process().kill();
     g_lossLines = 0;
     const QtMessageHandler previous =

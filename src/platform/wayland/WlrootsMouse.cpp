@@ -1,4 +1,4 @@
-#include "platform/wayland/WaylandMouse.h"
+#include "platform/wayland/WlrootsMouse.h"
 
 #include "wlr-virtual-pointer-client.h"
 
@@ -40,7 +40,7 @@ std::uint32_t nowMs() {
 
 } // namespace
 
-struct WaylandMouse::Connection {
+struct WlrootsMouse::Connection {
     wl_display* display = nullptr;
     wl_event_queue* queue = nullptr;
     // The display as a proxy on the private queue: what is made through it answers there.
@@ -90,7 +90,7 @@ namespace {
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t) {
-    auto* c = static_cast<WaylandMouse::Connection*>(data);
+    auto* c = static_cast<WlrootsMouse::Connection*>(data);
     if (!c->seat && std::strcmp(interface, wl_seat_interface.name) == 0) {
         c->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
     } else if (!c->manager &&
@@ -112,7 +112,7 @@ QString displayName() {
 
 } // namespace
 
-std::unique_ptr<WaylandMouse> WaylandMouse::open(QString* error) {
+std::unique_ptr<WlrootsMouse> WlrootsMouse::open(QString* error) {
     auto c = std::make_unique<Connection>();
     c->display = wl_display_connect(nullptr);
     if (!c->display) {
@@ -155,27 +155,27 @@ std::unique_ptr<WaylandMouse> WaylandMouse::open(QString* error) {
         }
         return nullptr;
     }
-    return std::unique_ptr<WaylandMouse>(new WaylandMouse(std::move(c)));
+    return std::unique_ptr<WlrootsMouse>(new WlrootsMouse(std::move(c)));
 }
 
-WaylandMouse::WaylandMouse(std::unique_ptr<Connection> connection)
+WlrootsMouse::WlrootsMouse(std::unique_ptr<Connection> connection)
     : m_connection(std::move(connection)) {}
 
-WaylandMouse::~WaylandMouse() = default;
+WlrootsMouse::~WlrootsMouse() = default;
 
-void WaylandMouse::press(MouseButton button) {
+void WlrootsMouse::press(MouseButton button) {
     send(button, {true});
 }
 
-void WaylandMouse::release(MouseButton button) {
+void WlrootsMouse::release(MouseButton button) {
     send(button, {false});
 }
 
-void WaylandMouse::click(MouseButton button) {
+void WlrootsMouse::click(MouseButton button) {
     send(button, {true, false});
 }
 
-bool WaylandMouse::usable() {
+bool WlrootsMouse::usable() {
     if (wl_display_get_error(m_connection->display) == 0)
         return true;
     if (!m_lossLogged) {
@@ -186,7 +186,7 @@ bool WaylandMouse::usable() {
     return false;
 }
 
-void WaylandMouse::send(MouseButton button, std::initializer_list<bool> presses) {
+void WlrootsMouse::send(MouseButton button, std::initializer_list<bool> presses) {
     if (!usable())
         return;
     const std::uint32_t code = buttonCode(button);

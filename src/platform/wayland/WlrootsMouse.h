@@ -13,13 +13,13 @@ namespace tivrel {
 // offer) on a Wayland connection of its own, whose events go to a queue only this class
 // dispatches: Qt, on its own connection, never reads them, and the click thread and the UI
 // thread (which never click at the same time) find nobody else waiting on them.
-class WaylandMouse final : public Mouse {
+class WlrootsMouse final : public Mouse {
 public:
     // Connects to WAYLAND_DISPLAY and makes the virtual pointer on its seat. On failure
     // returns nullptr and puts a message for the user into error that says what the
     // desktop lacks.
-    static std::unique_ptr<WaylandMouse> open(QString* error);
-    ~WaylandMouse() override;
+    static std::unique_ptr<WlrootsMouse> open(QString* error);
+    ~WlrootsMouse() override;
 
     // Each returns once the compositor has handled the transitions (a sync answered), or at
     // once where the connection is lost.
@@ -32,7 +32,7 @@ public:
     struct Connection;
 
 private:
-    explicit WaylandMouse(std::unique_ptr<Connection> connection);
+    explicit WlrootsMouse(std::unique_ptr<Connection> connection);
     void send(MouseButton button, std::initializer_list<bool> presses);
     bool usable();
 
