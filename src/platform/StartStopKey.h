@@ -16,6 +16,9 @@ public:
         Taken,      // another program holds that key
         NotOffered, // this desktop lets no program have a key of its own
         Refused,    // the desktop, or its user, said no, or its service failed
+        // The desktop took the program's shortcut but gave it no key: its own shortcut settings
+        // are where the user gives it one (or another program holds the key asked for).
+        Unassigned,
     };
 
     virtual ~StartStopKey() = default;
@@ -32,6 +35,9 @@ public:
     void onPressed(std::function<void()> handler) { m_pressed = std::move(handler); }
     // The desktop took the key back (its session ended), on the UI thread.
     void onLost(std::function<void()> handler) { m_lost = std::move(handler); }
+    // The desktop's own settings gave the shortcut another key, or none (heldKey() tells which),
+    // on the UI thread.
+    void onChanged(std::function<void()> handler) { m_changed = std::move(handler); }
 
 protected:
     void pressed() const {
@@ -42,10 +48,15 @@ protected:
         if (m_lost)
             m_lost();
     }
+    void changed() const {
+        if (m_changed)
+            m_changed();
+    }
 
 private:
     std::function<void()> m_pressed;
     std::function<void()> m_lost;
+    std::function<void()> m_changed;
 };
 
 // A system without global keys: every key is not offered.

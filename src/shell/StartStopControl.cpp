@@ -33,12 +33,20 @@ StartStopControl::StartStopControl(ShellWindow& window, StartStopKey& key, CopyC
                  .arg(shownKey(m_wanted)),
              true);
     });
+    // A key given in the desktop's own shortcut settings works from then on.
+    m_key.onChanged([this] {
+        if (m_result == StartStopKey::Result::Held || m_result == StartStopKey::Result::Unassigned)
+            m_result = m_key.heldKey().isEmpty() ? StartStopKey::Result::Unassigned
+                                                 : StartStopKey::Result::Held;
+        showCaption();
+    });
 }
 
 StartStopControl::~StartStopControl() {
     release();
     m_key.onPressed({});
     m_key.onLost({});
+    m_key.onChanged({});
 }
 
 void StartStopControl::listen() {
@@ -97,6 +105,15 @@ void StartStopControl::hold(const QString& key, bool chosenNow) {
                  .arg(shown, kBindCommand),
              chosenNow);
         return;
+    case StartStopKey::Result::Unassigned:
+        tell(QStringLiteral("Unassigned ") + key,
+             QStringLiteral("The desktop did not give Tivrel the key %1: another program may use "
+                            "it, or the desktop has the key given in its own keyboard shortcut "
+                            "settings. Give Tivrel's \"Start or stop a click run\" a key there, "
+                            "or choose another key under \"File\", \"Start/Stop Key\".")
+                 .arg(shown),
+             chosenNow);
+        return;
     case StartStopKey::Result::Refused:
         tell(QStringLiteral("Refused ") + key,
              QStringLiteral("The desktop did not give Tivrel the key %1. Choose another key "
@@ -132,6 +149,8 @@ void StartStopControl::showCaption() {
         state = QStringLiteral(" (not offered)");
     } else if (m_result == StartStopKey::Result::Refused) {
         state = QStringLiteral(" (refused)");
+    } else if (m_result == StartStopKey::Result::Unassigned) {
+        state = QStringLiteral(" (not given)");
     }
     m_window.setStartStopKeyCaption(QStringLiteral("Start/Stop Key: ") + shownKey(key) + state +
                                     QStringLiteral("..."));

@@ -32,6 +32,11 @@ public:
         held.clear();
         lost();
     }
+    // The user gives the shortcut a key in the desktop's own settings.
+    void give(const QString& key) {
+        held = key;
+        changed();
+    }
 
     QMap<QString, Result> cannotHave;
     QStringList holds; // each key asked for, "" for letting go

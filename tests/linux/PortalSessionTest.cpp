@@ -316,7 +316,7 @@ const BindCase kBinds[] = {
      {"shortcuts session", "bind start-stop=F6", "close"}},
     {"DesktopsServiceFailed", 1, nullptr, "F6", {2, {}}, Result::Refused, {},
      {"shortcuts session", "bind start-stop=F6", "close"}},
-    {"KeyHeldByAnotherProgram", 1, nullptr, "F6", {0, {}}, Result::Taken, {},
+    {"BoundWithoutAKey", 1, nullptr, "F6", {0, {}}, Result::Unassigned, {},
      {"shortcuts session", "bind start-stop=F6"}},
     {"KeyTheDesktopCannotName", 1, nullptr, "Volume Up", {0, "F6"}, Result::Refused, {}, {}},
     {"NoneLetsGo", 1, "F6", "", {0, "F6"}, Result::Held, {},

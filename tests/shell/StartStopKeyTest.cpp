@@ -165,6 +165,21 @@ TEST_F(StartStopKeyTest, AKeyThatCannotBeHadIsToldOnceAcrossStarts) {
     EXPECT_TRUE(again.dialogs.messages.empty()) << "told again at the next start";
 }
 
+// Plasma 5.27 binds the shortcut without a key and leaves the key to its own settings: the user
+// is told where to give one, and the key given there is shown and works.
+TEST_F(StartStopKeyTest, AKeyGivenLaterInTheDesktopsSettingsIsShownAndWorks) {
+    fakes.startStopKey.cannotHave["F6"] = StartStopKey::Result::Unassigned;
+    loadAccepted();
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(fakes.dialogs.messages[0].prompt.contains("shortcut settings"))
+        << qPrintable(fakes.dialogs.messages[0].prompt);
+    EXPECT_EQ(caption(), "Start/Stop Key: F6 (not given)...");
+    fakes.startStopKey.give("Meta+F9");
+    EXPECT_EQ(caption(), "Start/Stop Key: Meta+F9...");
+    fakes.startStopKey.press();
+    EXPECT_TRUE(running());
+}
+
 // A second copy's requests, as `tivrel --toggle`, `--start` and `--stop` send them.
 struct RequestCase {
     const char* argument;

@@ -122,10 +122,7 @@ StartStopKey::Result GlobalShortcutsKey::hold(const QString& key) {
         return Result::Held;
     // A key that is another program's shortcut is not given; Plasma 5.27 gives none at all and
     // opens its shortcut settings, where the user gives one (ShortcutsChanged tells it then).
-    qWarning("Tivrel: the desktop bound the start/stop key without a key: %s belongs to "
-             "another program, or the desktop's shortcut settings are to give it one",
-             qPrintable(key));
-    return Result::Taken;
+    return Result::Unassigned;
 }
 
 bool GlobalShortcutsKey::openSession() {
@@ -187,6 +184,7 @@ void GlobalShortcutsKey::onShortcutsChanged(const QDBusMessage& message) {
         m_session.isEmpty())
         return;
     m_held = triggerOf(arguments[1]);
+    changed();
 }
 
 void GlobalShortcutsKey::onClosed() {
