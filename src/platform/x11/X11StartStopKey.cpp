@@ -228,12 +228,20 @@ bool X11StartStopKey::connect() {
 }
 
 void X11StartStopKey::letGo() {
+    const bool grabbed = !m_grabbedModifiers.empty();
     for (const std::uint16_t modifiers : m_grabbedModifiers)
         xcb_ungrab_key(m_connection, m_grab.keycode, m_root, modifiers);
     m_grabbedModifiers.clear();
     m_held.clear();
     m_down = false;
-    xcb_flush(m_connection);
+    // Let go once the server has it: a key pressed right after, through another client's
+    // connection, was still taken by the grab now and then (the server reads its clients in
+    // turn), and never reached the focused window.
+    if (grabbed)
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    else
+        xcb_flush(m_connection);
 }
 
 StartStopKey::Result X11StartStopKey::hold(const QString& key) {
