@@ -16,6 +16,49 @@ QString shownKey(const QString& key) {
     return key.isEmpty() ? StartStopControl::kNoKey : key;
 }
 
+// Where the key cannot be had: what the item adds after it, and what the user is told once.
+struct Unheld {
+    QString state;
+    QString situation; // kept under [Keys] Told, with the key after it
+    bool sameForEveryKey = false;
+    QString text;
+};
+
+Unheld unheld(StartStopKey::Result result, const QString& shown) {
+    switch (result) {
+    case StartStopKey::Result::Taken:
+        return {QStringLiteral(" (taken)"), QStringLiteral("Taken"), false,
+                QStringLiteral("Another program already uses the key %1, so it cannot start and "
+                               "stop Tivrel's clicks. Choose another key under \"File\", "
+                               "\"Start/Stop Key\", or end the program that holds %1.")
+                    .arg(shown)};
+    case StartStopKey::Result::NotOffered:
+        return {QStringLiteral(" (not offered)"), QStringLiteral("NotOffered"), true,
+                QStringLiteral("This desktop does not let programs have a key of their own, so "
+                               "%1 cannot start and stop Tivrel's clicks. Bind the command \"%2\" "
+                               "to a key in the desktop's keyboard settings instead: it starts "
+                               "and stops the clicks as ENTER does in Tivrel's window.")
+                    .arg(shown, kBindCommand)};
+    case StartStopKey::Result::Unassigned:
+        return {QStringLiteral(" (not given)"), QStringLiteral("Unassigned"), false,
+                QStringLiteral("The desktop did not give Tivrel the key %1: another program may "
+                               "use it, or the desktop has the key given in its own keyboard "
+                               "shortcut settings. Give Tivrel's \"Start or stop a click run\" a "
+                               "key there, or choose another key under \"File\", \"Start/Stop "
+                               "Key\".")
+                    .arg(shown)};
+    case StartStopKey::Result::Refused:
+        return {QStringLiteral(" (refused)"), QStringLiteral("Refused"), false,
+                QStringLiteral("The desktop did not give Tivrel the key %1. Choose another key "
+                               "under \"File\", \"Start/Stop Key\", or bind the command \"%2\" "
+                               "to a key in the desktop's keyboard settings.")
+                    .arg(shown, kBindCommand)};
+    case StartStopKey::Result::Held:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 StartStopControl::StartStopControl(ShellWindow& window, StartStopKey& key, CopyChannel& channel,
@@ -82,47 +125,14 @@ void StartStopControl::hold(const QString& key, bool chosenNow) {
     m_lost = false;
     m_result = m_key.hold(key);
     showCaption();
-    const QString shown = shownKey(key);
-    switch (*m_result) {
-    case StartStopKey::Result::Held:
+    if (*m_result == StartStopKey::Result::Held) {
         if (!m_settings.read(kSection, kToldName).isEmpty())
             m_settings.write(kSection, kToldName, QString(), nullptr);
         return;
-    case StartStopKey::Result::Taken:
-        tell(QStringLiteral("Taken ") + key,
-             QStringLiteral("Another program already uses the key %1, so it cannot start and stop "
-                            "Tivrel's clicks. Choose another key under \"File\", \"Start/Stop "
-                            "Key\", or end the program that holds %1.")
-                 .arg(shown),
-             chosenNow);
-        return;
-    case StartStopKey::Result::NotOffered:
-        tell(QStringLiteral("NotOffered"),
-             QStringLiteral("This desktop does not let programs have a key of their own, so %1 "
-                            "cannot start and stop Tivrel's clicks. Bind the command \"%2\" to a "
-                            "key in the desktop's keyboard settings instead: it starts and stops "
-                            "the clicks as ENTER does in Tivrel's window.")
-                 .arg(shown, kBindCommand),
-             chosenNow);
-        return;
-    case StartStopKey::Result::Unassigned:
-        tell(QStringLiteral("Unassigned ") + key,
-             QStringLiteral("The desktop did not give Tivrel the key %1: another program may use "
-                            "it, or the desktop has the key given in its own keyboard shortcut "
-                            "settings. Give Tivrel's \"Start or stop a click run\" a key there, "
-                            "or choose another key under \"File\", \"Start/Stop Key\".")
-                 .arg(shown),
-             chosenNow);
-        return;
-    case StartStopKey::Result::Refused:
-        tell(QStringLiteral("Refused ") + key,
-             QStringLiteral("The desktop did not give Tivrel the key %1. Choose another key "
-                            "under \"File\", \"Start/Stop Key\", or bind the command \"%2\" to a "
-                            "key in the desktop's keyboard settings.")
-                 .arg(shown, kBindCommand),
-             chosenNow);
-        return;
     }
+    const Unheld why = unheld(*m_result, shownKey(key));
+    tell(why.situation + (why.sameForEveryKey ? QString() : QStringLiteral(" ") + key), why.text,
+         chosenNow);
 }
 
 void StartStopControl::tell(const QString& situation, const QString& text, bool chosenNow) {
@@ -138,20 +148,12 @@ void StartStopControl::tell(const QString& situation, const QString& text, bool 
 void StartStopControl::showCaption() {
     QString key = m_wanted;
     QString state;
-    if (m_lost) {
+    if (m_lost)
         state = QStringLiteral(" (lost)");
-    } else if (m_result == StartStopKey::Result::Held) {
-        if (!m_key.heldKey().isEmpty())
-            key = m_key.heldKey(); // the desktop's own choice, where it lets its user choose
-    } else if (m_result == StartStopKey::Result::Taken) {
-        state = QStringLiteral(" (taken)");
-    } else if (m_result == StartStopKey::Result::NotOffered) {
-        state = QStringLiteral(" (not offered)");
-    } else if (m_result == StartStopKey::Result::Refused) {
-        state = QStringLiteral(" (refused)");
-    } else if (m_result == StartStopKey::Result::Unassigned) {
-        state = QStringLiteral(" (not given)");
-    }
+    else if (m_result == StartStopKey::Result::Held && !m_key.heldKey().isEmpty())
+        key = m_key.heldKey(); // the desktop's own choice, where it lets its user choose
+    else if (m_result && m_result != StartStopKey::Result::Held)
+        state = unheld(*m_result, QString()).state;
     m_window.setStartStopKeyCaption(QStringLiteral("Start/Stop Key: ") + shownKey(key) + state +
                                     QStringLiteral("..."));
 }
