@@ -13,11 +13,13 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include <wayland-client.h>
-
 #include <atomic>
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tivrel::test {
 
@@ -60,11 +62,20 @@ QString missingPackage() {
     return {};
 }
 
+// Whether a server listens on the local socket at the path `socket` (mutter's, PipeWire's).
 bool accepts(const QString& socket) {
-    wl_display* display = wl_display_connect(QFile::encodeName(socket).constData());
-    if (display)
-        wl_display_disconnect(display);
-    return display != nullptr;
+    const QByteArray path = QFile::encodeName(socket);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected =
+        fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return connected;
 }
 
 // The screen cast's source types as the service tells them; 0 until it knows mutter's.
@@ -171,12 +182,27 @@ bool MutterSession::start(QString* error) {
         return false;
     }
 
-    // mutter's screen casts go through PipeWire, whose session manager links them. None
-    // waits for another. The runtime folder is new: mutter names its display the first free
-    // name there.
+    // mutter's screen casts go through PipeWire, whose session manager links them. The
+    // session manager gives up at once where PipeWire does not yet take clients, and then
+    // no stream of the session is ever linked: it waits for PipeWire's sockets.
+    const QString pipewireSockets[] = {runtime + QStringLiteral("/pipewire-0"),
+                                       runtime + QStringLiteral("/pipewire-0-manager")};
+    if (!startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"), error))
+        return false;
+    if (!waitUntil(
+            [&] {
+                return m_pipewire.hasEnded() ||
+                       (accepts(pipewireSockets[0]) && accepts(pipewireSockets[1]));
+            },
+            10s, 5ms) ||
+        m_pipewire.hasEnded()) {
+        *error = QStringLiteral("PipeWire did not start (%1): %2")
+                     .arg(m_pipewire.describeEnd(), logTail(QStringLiteral("pipewire")));
+        return false;
+    }
+    // The runtime folder is new: mutter names its display the first free name there.
     m_socket = runtime + QStringLiteral("/wayland-0");
-    if (!startChild(m_pipewire, {QStringLiteral("pipewire")}, QStringLiteral("pipewire"), error) ||
-        !startChild(m_wireplumber, {QStringLiteral("wireplumber")}, QStringLiteral("wireplumber"),
+    if (!startChild(m_wireplumber, {QStringLiteral("wireplumber")}, QStringLiteral("wireplumber"),
                     error) ||
         // Without XWayland where the test does not ask for it: mutter starts faster.
         !startChild(
@@ -192,15 +218,17 @@ bool MutterSession::start(QString* error) {
     const bool mutterUp = waitUntil(
         [&] {
             return (accepts(m_socket) &&
-                    bus().interface()->isServiceRegistered(screenCast).value() &&
-                    QFileInfo::exists(runtime + QStringLiteral("/pipewire-0"))) ||
-                   m_mutter.hasEnded() || m_pipewire.hasEnded();
+                    bus().interface()->isServiceRegistered(screenCast).value()) ||
+                   m_mutter.hasEnded() || m_pipewire.hasEnded() || m_wireplumber.hasEnded();
         },
         20s, 5ms);
-    if (!mutterUp || m_mutter.hasEnded() || m_pipewire.hasEnded()) {
-        *error = QStringLiteral("mutter did not start (%1): %2")
-                     .arg(m_mutter.describeEnd(),
-                          logTail(QStringLiteral("mutter")) + logTail(QStringLiteral("pipewire")));
+    if (!mutterUp || m_mutter.hasEnded() || m_pipewire.hasEnded() || m_wireplumber.hasEnded()) {
+        *error =
+            QStringLiteral("mutter, PipeWire or its session manager did not start (%1, %2, "
+                           "%3): %4")
+                .arg(m_mutter.describeEnd(), m_pipewire.describeEnd(), m_wireplumber.describeEnd(),
+                     logTail(QStringLiteral("mutter")) + logTail(QStringLiteral("pipewire")) +
+                         logTail(QStringLiteral("wireplumber")));
         return false;
     }
     // mutter names the display it listens on for X11 clients in its log, and starts

@@ -51,6 +51,7 @@ public:
     // The variables a client of this session needs, "NAME=value".
     QStringList environment() const;
     ChildProcess& mutter() { return m_mutter; }
+    ChildProcess& sessionManager() { return m_wireplumber; }
     // xdg-desktop-portal-gnome: mutter ends the sessions it made once it goes.
     ChildProcess& portalBackend() { return m_portalBackend; }
 

@@ -30,12 +30,17 @@ using namespace std::chrono_literals;
 // watch joined to it as the program joins it, and the recorder window under the pointer.
 class MutterWatchRig final : public PointerWatchRig {
 public:
-    explicit MutterWatchRig(PortalDialogAnswer answer = PortalDialogAnswer::Share) {
-        setUp(answer);
-        if (answer == PortalDialogAnswer::Share && !ready())
+    // Who links the program's stream to mutter's: PipeWire's session manager, as on every
+    // desktop, or nobody (it ended before the grant).
+    enum class Linking { BySessionManager, Nobody };
+
+    explicit MutterWatchRig(PortalDialogAnswer answer = PortalDialogAnswer::Share,
+                            Linking linking = Linking::BySessionManager) {
+        setUp(answer, linking);
+        if (answer == PortalDialogAnswer::Share && linking == Linking::BySessionManager && !ready())
             std::fprintf(stderr, "the rig is not ready: %s\n", qPrintable(error()));
     }
-    void setUp(PortalDialogAnswer answer) {
+    void setUp(PortalDialogAnswer answer, Linking linking) {
         if (!m_session.start(&m_error) ||
             !m_recorder.start(m_session.socket(), m_session.scratch(), &m_error,
                               {QStringLiteral("--fullscreen")}) ||
@@ -46,6 +51,10 @@ public:
                                      {10, 10})) {
             m_error = QStringLiteral("the pointer never came onto the recorder");
             return;
+        }
+        if (linking == Linking::Nobody) {
+            m_session.sessionManager().kill();
+            m_session.sessionManager().waitForEnd(5s);
         }
         m_session.dialogs().answerWith(answer);
         m_mouse = newScreenCastMouse(m_session.bus(), m_watch, m_error);
@@ -119,6 +128,16 @@ TEST(ScreenCastPointerWatch, ADialogCancelledLeavesTheWatchBlind) {
     ASSERT_EQ(rig.session().dialogs().answered(), 1) << qPrintable(rig.error());
     EXPECT_FALSE(rig.granted());
     EXPECT_FALSE(rig.watch().seesMoves());
+}
+
+// Granted, but nothing links the stream to mutter's, so no frame ever comes: a watch that
+// claimed to see would let a run go on after any move. It must say it sees nothing, and why.
+TEST(ScreenCastPointerWatch, AStreamThatBringsNoFrameLeavesTheWatchBlind) {
+    MutterWatchRig rig(PortalDialogAnswer::Share, MutterWatchRig::Linking::Nobody);
+    ASSERT_TRUE(rig.granted()) << qPrintable(rig.error());
+    EXPECT_FALSE(rig.watch().seesMoves());
+    EXPECT_TRUE(rig.error().contains(QStringLiteral("no picture from the compositor")))
+        << qPrintable(rig.error());
 }
 
 // Where the portal hands out mutter's input socket (GNOME 48) the clicks take it, and a

@@ -140,28 +140,37 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
     const int connected = pw_stream_connect(
         m_stream, PW_DIRECTION_INPUT, nodeId,
         pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_INACTIVE), params, 1);
-    // A stream made active before it is linked to the compositor's stays without frames:
-    // the first run waits here for the link instead.
+    // A stream made active before its node is up stays without frames: the first run waits
+    // here for it instead.
     timespec deadline{};
-    pw_thread_loop_get_time(m_loop, &deadline, 5 * SPA_NSEC_PER_SEC);
+    pw_thread_loop_get_time(m_loop, &deadline, kConnectWait.count() * SPA_NSEC_PER_MSEC);
     while (connected >= 0 && !m_linked && !m_failed &&
            pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
     }
     const bool linked = m_linked;
     // One frame now, so that a run whose own first frame comes late has a place to start
-    // from: without one, a move made before that frame would be taken for the start.
+    // from: without one, a move made before that frame would be taken for the start. A
+    // stream that brings none is one nobody linked to the compositor's (PipeWire without its
+    // session manager): it would never tell a move, so the watch must not claim to see.
     if (linked) {
         pw_stream_set_active(m_stream, true);
-        pw_thread_loop_get_time(m_loop, &deadline, kFirstFrameWait.count() * SPA_NSEC_PER_MSEC);
+        pw_thread_loop_get_time(m_loop, &deadline, kConnectWait.count() * SPA_NSEC_PER_MSEC);
         while (!m_haveLast && pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
         }
         pw_stream_set_active(m_stream, false);
     }
+    const bool pictured = m_haveLast;
     pw_thread_loop_unlock(m_loop);
-    if (connected < 0 || !linked) {
-        *error = QStringLiteral("the screen cast stream did not connect: %1")
-                     .arg(connected < 0 ? QString::fromLocal8Bit(spa_strerror(connected))
-                                        : QStringLiteral("no link to the compositor"));
+    if (connected < 0 || !linked || !pictured) {
+        QString why = QStringLiteral("no link to the compositor");
+        if (connected < 0)
+            why = QString::fromLocal8Bit(spa_strerror(connected));
+        else if (linked)
+            why = QStringLiteral("no picture from the compositor within %1 ms (is PipeWire's "
+                                 "session manager running?)")
+                      .arg(kConnectWait.count());
+        *error = QStringLiteral("the screen cast stream did not connect: ") + why;
+        disconnectStream();
         return false;
     }
     m_connected = true;

@@ -33,8 +33,11 @@ public:
     // worst), 30 fps 61 % and 27 ms (52 at worst), 15 fps 59 % and 56 ms (115 at worst).
     static constexpr int kMaxFramesPerSecond = 30;
     // How long begin() waits for the stream's first frame, the start place (30 ms on an idle
-    // machine, over 500 ms now and then on a loaded one), and connectStream for one frame.
+    // machine, over 500 ms now and then on a loaded one).
     static constexpr std::chrono::milliseconds kFirstFrameWait{2000};
+    // How long connectStream waits for the link to the compositor's stream, and then for one
+    // frame; once, after the grant, so a loaded machine is given more room.
+    static constexpr std::chrono::milliseconds kConnectWait{5000};
 
     ScreenCastPointerWatch();
     ~ScreenCastPointerWatch() override;
@@ -46,7 +49,8 @@ public:
     // The stream `nodeId` on the PipeWire connection `pipewireFd` (ScreenCast's
     // OpenPipeWireRemote), which the watch takes over, closed on failure too. On the UI
     // thread, after the portal session has started, between runs; a stream connected before
-    // is let go. False and a message on failure.
+    // is let go. False and a message on failure, a stream that brings no frame included:
+    // the watch then sees nothing.
     bool connectStream(int pipewireFd, quint32 nodeId, QString* error);
 
     void begin() override;
@@ -76,7 +80,9 @@ private:
     bool m_connected = false;
 
     // Under the loop's lock.
-    bool m_linked = false; // the stream is linked to the compositor's (paused or streaming)
+    // The stream's own node is up (paused or streaming); only a frame shows that it is linked
+    // to the compositor's.
+    bool m_linked = false;
     bool m_failed = false;
     bool m_watching = false;
     bool m_firstFrame = false; // since begin()
