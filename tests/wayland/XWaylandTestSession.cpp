@@ -1,7 +1,8 @@
 #include "XWaylandTestSession.h"
 
 #include "KWinFakeInput.h"
-#include "MutterPointer.h"
+#include "KWinSession.h"
+#include "MutterSession.h"
 #include "Waiting.h"
 
 #include <QDBusInterface>
@@ -12,33 +13,18 @@ namespace tivrel::test {
 
 XWaylandTestSession::XWaylandTestSession(Desktop desktop) {
     if (desktop == Desktop::KDE)
-        m_kwin.emplace(KWinSession::X11::XWayland);
+        m_desktop = std::make_unique<KWinSession>(PrivateDesktop::X11::XWayland);
     else
-        m_mutter.emplace(MutterSession::X11::XWayland);
+        m_desktop = std::make_unique<MutterSession>(PrivateDesktop::X11::XWayland);
 }
 
 bool XWaylandTestSession::start(QString* error) {
-    if (m_kwin) {
-        if (!m_kwin->start(error))
-            return false;
-        auto input = std::make_unique<KWinFakeInput>();
-        if (!input->open(m_kwin->socket())) {
-            *error = QStringLiteral("KWin did not grant its fake input to the test program");
-            return false;
-        }
-        m_hand = std::move(input);
-    } else {
-        if (!m_mutter->start(error))
-            return false;
-        auto pointer = std::make_unique<MutterPointer>();
-        if (!pointer->open(m_mutter->bus(), QString::fromLatin1(MutterSession::kConnector), error))
-            return false;
-        m_hand = std::move(pointer);
-    }
+    if (!m_desktop->start(error) || !(m_hand = m_desktop->newHand(error)))
+        return false;
     // The X tools the X11 session runs inherit the cookie from here.
-    if (m_mutter)
-        qputenv("XAUTHORITY", m_mutter->xauthority().toLocal8Bit());
-    m_x11.emplace(xwaylandDisplay().toLocal8Bit());
+    if (const QString cookie = m_desktop->xauthority(); !cookie.isEmpty())
+        qputenv("XAUTHORITY", cookie.toLocal8Bit());
+    m_x11.emplace(m_desktop->xwaylandDisplay().toLocal8Bit());
     // mutter starts XWayland at the first X11 client, which waits meanwhile or is turned
     // away: asked again until XWayland runs.
     QString refused;
@@ -51,33 +37,13 @@ bool XWaylandTestSession::start(QString* error) {
 
 void XWaylandTestSession::stop() {
     m_hand.reset();
-    if (m_kwin)
-        m_kwin->kwin().kill();
-    else
-        m_mutter->stop();
-}
-
-QString XWaylandTestSession::socket() const {
-    return m_kwin ? m_kwin->socket() : m_mutter->socket();
-}
-
-QString XWaylandTestSession::scratch() const {
-    return m_kwin ? m_kwin->scratch() : m_mutter->scratch();
-}
-
-ChildProcess& XWaylandTestSession::compositor() {
-    return m_kwin ? m_kwin->kwin() : m_mutter->mutter();
-}
-
-PortalDialogs& XWaylandTestSession::dialogs() {
-    return m_kwin ? m_kwin->dialogs() : m_mutter->dialogs();
+    m_desktop->stop();
 }
 
 uint XWaylandTestSession::remoteDesktopVersion() const {
     QDBusInterface properties(QStringLiteral("org.freedesktop.portal.Desktop"),
                               QStringLiteral("/org/freedesktop/portal/desktop"),
-                              QStringLiteral("org.freedesktop.DBus.Properties"),
-                              m_kwin ? m_kwin->bus() : m_mutter->bus());
+                              QStringLiteral("org.freedesktop.DBus.Properties"), m_desktop->bus());
     const QDBusReply<QDBusVariant> version = properties.call(
         QStringLiteral("Get"), QStringLiteral("org.freedesktop.portal.RemoteDesktop"),
         QStringLiteral("version"));
@@ -90,30 +56,21 @@ bool XWaylandTestSession::tapKey(std::uint32_t code) const {
 }
 
 bool XWaylandTestSession::restartPortal(QString* error) {
-    return m_kwin ? m_kwin->startPortal(error) : m_mutter->startPortal(error);
-}
-
-QString XWaylandTestSession::xwaylandDisplay() const {
-    return m_kwin ? m_kwin->xwaylandDisplay() : m_mutter->xwaylandDisplay();
-}
-
-QString XWaylandTestSession::busAddress() const {
-    return m_kwin ? m_kwin->busAddress() : m_mutter->busAddress();
+    return m_desktop->startPortal(error);
 }
 
 QString XWaylandTestSession::name() const {
-    return socket() + QLatin1Char(' ') + xwaylandDisplay();
+    return socket() + QLatin1Char(' ') + m_desktop->xwaylandDisplay();
 }
 
 void XWaylandTestSession::addTo(QProcessEnvironment& environment) const {
     environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket());
-    environment.insert(QStringLiteral("DISPLAY"), xwaylandDisplay());
+    environment.insert(QStringLiteral("DISPLAY"), m_desktop->xwaylandDisplay());
     environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
-    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"),
-                       m_kwin ? QStringLiteral("KDE") : QStringLiteral("GNOME"));
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress());
-    if (m_mutter)
-        environment.insert(QStringLiteral("XAUTHORITY"), m_mutter->xauthority());
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), m_desktop->name());
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_desktop->busAddress());
+    if (const QString cookie = m_desktop->xauthority(); !cookie.isEmpty())
+        environment.insert(QStringLiteral("XAUTHORITY"), cookie);
 }
 
 bool XWaylandTestSession::movePointer(QPoint onScreen) const {
@@ -141,10 +98,7 @@ bool XWaylandTestSession::keys(const QStringList& keys) const {
 }
 
 bool XWaylandTestSession::activate(unsigned long window) const {
-    // mutter 48 refuses another client's request to activate a window (xdotool's
-    // windowactivate waits for it in vain), but takes the focus given directly, as mutter 43
-    // does too.
-    if (m_mutter ? m_x11->focus(window) : m_x11->activate(window))
+    if (m_desktop->activatesOnRequest() ? m_x11->activate(window) : m_x11->focus(window))
         return true;
     m_lastFailure = m_x11->lastFailure();
     return false;

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "CompositorHand.h"
-#include "KWinSession.h"
-#include "MutterSession.h"
+#include "PrivateDesktop.h"
 #include "TestSession.h"
 #include "X11TestSession.h"
 
@@ -37,15 +36,15 @@ public:
     const QString& lastFailure() const override { return m_lastFailure; }
 
     // WAYLAND_DISPLAY for a client, and a folder for its files.
-    QString socket() const;
-    QString scratch() const;
+    QString socket() const { return m_desktop->socket(); }
+    QString scratch() const { return m_desktop->scratch(); }
     // The compositor's process.
-    ChildProcess& compositor();
+    ChildProcess& compositor() { return m_desktop->compositor(); }
     X11TestSession& x11() { return *m_x11; }
     // Moves made with it come from another source than the program's clicks.
     CompositorHand& hand() const { return *m_hand; }
     // The user who answers the portal's dialogs.
-    PortalDialogs& dialogs();
+    PortalDialogs& dialogs() { return m_desktop->dialogs(); }
     // The version of the portal's remote desktop: from 2 on, it can keep a grant.
     uint remoteDesktopVersion() const;
     // A key by its Linux input code (KEY_F6, ...) pressed and let go, as on the keyboard, where
@@ -54,16 +53,12 @@ public:
     bool tapKey(std::uint32_t code) const;
     // Whether the portal binds the program's start/stop key without a word from the user
     // (Plasma 6; GNOME's needs its shell, and Plasma 5.27 leaves the key to System Settings).
-    bool bindsStartStopKey() const { return m_kwin && m_kwin->portalBindsKeys(); }
+    bool bindsStartStopKey() const { return m_desktop->portalBindsKeys(); }
     // Ends the portal and starts it again.
     bool restartPortal(QString* error);
 
 private:
-    QString xwaylandDisplay() const;
-    QString busAddress() const;
-
-    std::optional<KWinSession> m_kwin;
-    std::optional<MutterSession> m_mutter;
+    std::unique_ptr<PrivateDesktop> m_desktop;
     std::unique_ptr<CompositorHand> m_hand;
     std::optional<X11TestSession> m_x11;
     mutable QString m_lastFailure;

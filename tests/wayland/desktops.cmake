@@ -40,10 +40,10 @@ target_include_directories(tivrel_fake_input_protocol PUBLIC ${TIVREL_FAKE_INPUT
 target_link_libraries(tivrel_fake_input_protocol PUBLIC tivrel_wayland_protocol)
 
 # The headless desktops of their own for each case, and what the tests do on them:
-# MutterSession (mutter, PipeWire and the desktop portal on a private bus, the portal's
-# dialogs answered through AT-SPI by portal-dialog.py, mutter's own remote desktop as the
-# test's hand), KWinSession (KWin, PipeWire and KDE's portal, KWin's fake input as the hand)
-# and XWaylandTestSession (either with XWayland, for the program's driver).
+# PrivateDesktop (a private bus, the desktop portal, the portal's dialogs answered through
+# AT-SPI by portal-dialog.py) under MutterSession (mutter and PipeWire, mutter's own remote
+# desktop as the test's hand) and KWinSession (KWin and PipeWire, KWin's fake input as the
+# hand), and XWaylandTestSession (either with XWayland, for the program's driver).
 add_library(tivrel_wayland_desktops STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CompositorHand.h
   ${CMAKE_CURRENT_LIST_DIR}/KWinFakeInput.cpp
@@ -56,6 +56,8 @@ add_library(tivrel_wayland_desktops STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MutterSession.h
   ${CMAKE_CURRENT_LIST_DIR}/PortalDialogs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortalDialogs.h
+  ${CMAKE_CURRENT_LIST_DIR}/PrivateDesktop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrivateDesktop.h
   ${CMAKE_CURRENT_LIST_DIR}/RecorderProcess.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecorderProcess.h
   ${CMAKE_CURRENT_LIST_DIR}/ScreenCastMouse.cpp
