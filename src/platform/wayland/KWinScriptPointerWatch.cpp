@@ -1,7 +1,9 @@
 #include "platform/wayland/KWinScriptPointerWatch.h"
 
 #include <QDBusMessage>
+#include <QDir>
 #include <QObject>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <chrono>
@@ -70,7 +72,12 @@ private:
 };
 
 KWinScriptPointerWatch::KWinScriptPointerWatch(const QDBusConnection& bus)
-    : m_bus(bus), m_reports(std::make_unique<KWinPointerReports>(*this)) {
+    : m_bus(bus),
+      // In the session's runtime folder, not /tmp: the file of a program that was killed goes
+      // at the end of the session instead of staying.
+      m_script(QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
+                   .filePath(QStringLiteral("tivrel-pointer-watch-XXXXXX.js"))),
+      m_reports(std::make_unique<KWinPointerReports>(*this)) {
     m_thread.setObjectName(QStringLiteral("KWin pointer reports"));
     m_reports->moveToThread(&m_thread);
     m_thread.start();
