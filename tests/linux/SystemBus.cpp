@@ -20,25 +20,6 @@ namespace {
 
 constexpr auto kReadyWithin = std::chrono::seconds(15);
 
-// A bus that lets every user own and call anything: the services' own policy files, which
-// a real system bus reads, are not what these tests are about.
-constexpr const char* kConfiguration = R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_type="method_call"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-)";
-
 QString folder() {
     return QString::fromLocal8Bit(qgetenv("TIVREL_TEST_BUS_FOLDER"));
 }
@@ -46,7 +27,7 @@ QString socketFile() {
     return folder() + QStringLiteral("/bus");
 }
 QString address() {
-    return QStringLiteral("unix:path=") + socketFile();
+    return PrivateBus::address(folder());
 }
 
 // Whether `name` has an owner on the bus, asked on a connection of this question's own.
@@ -66,6 +47,11 @@ bool nameHasOwner(const char* name) {
     return owned;
 }
 
+QStringList environment() {
+    return {QStringLiteral("PATH=") + QString::fromLocal8Bit(qgetenv("PATH")),
+            QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS=") + address()};
+}
+
 } // namespace
 
 bool SystemBus::prepare(QString* error) {
@@ -81,12 +67,6 @@ bool SystemBus::prepare(QString* error) {
                               QFileDevice::ReadGroup | QFileDevice::ExeGroup);
     qputenv("TIVREL_TEST_BUS_FOLDER", pattern);
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", address().toLocal8Bit());
-    QFile configuration(folder() + QStringLiteral("/bus.conf"));
-    if (!configuration.open(QIODevice::WriteOnly) ||
-        configuration.write(QString::fromLatin1(kConfiguration).arg(socketFile()).toUtf8()) < 0) {
-        *error = QStringLiteral("cannot write %1").arg(configuration.fileName());
-        return false;
-    }
     return true;
 }
 
@@ -100,19 +80,15 @@ SystemBus::~SystemBus() {
         ::close(m_silentSocket);
     m_realtimeKit.kill();
     m_polkit.kill();
-    m_bus.kill();
+    m_bus.process().kill();
     QFile::remove(socketFile()); // the next bus, or none, finds no socket left over
 }
 
 bool SystemBus::start(ChildProcess& process, const QStringList& command, const char* busName,
                       QString* error) {
-    const QStringList environment{
-        QStringLiteral("PATH=") + QString::fromLocal8Bit(qgetenv("PATH")),
-        QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS=") + address(),
-    };
     // Nothing to a file: RealtimeKit allows itself no file size, and a write would end it.
     const QString quiet = QStringLiteral("/dev/null");
-    if (!process.start(command, environment, quiet, quiet, error))
+    if (!process.start(command, environment(), quiet, quiet, error))
         return false;
     if (waitUntil([&] { return nameHasOwner(busName) || process.hasEnded(); }, kReadyWithin) &&
         !process.hasEnded())
@@ -122,12 +98,8 @@ bool SystemBus::start(ChildProcess& process, const QStringList& command, const c
 }
 
 bool SystemBus::startBus(QString* error) {
-    QFile::remove(socketFile());
-    return start(m_bus,
-                 {QStringLiteral("dbus-daemon"), QStringLiteral("--nofork"),
-                  QStringLiteral("--nopidfile"),
-                  QStringLiteral("--config-file=") + folder() + QStringLiteral("/bus.conf")},
-                 "org.freedesktop.DBus", error);
+    return m_bus.start(folder(), PrivateBus::Kind::System, environment(),
+                       QStringLiteral("/dev/null"), error);
 }
 
 bool SystemBus::startSilentBus(QString* error) {

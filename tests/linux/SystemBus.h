@@ -1,14 +1,15 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "PrivateBus.h"
 
 #include <QString>
 
 namespace tivrel::test {
 
 // A system bus of the test's own, as a desktop has one: dbus-daemon, polkit and RealtimeKit,
-// each started when asked for and waited for until it answers on the bus. The bus listens
-// where DBUS_SYSTEM_BUS_ADDRESS points, which the test program's main sets before anything
+// each started when asked for and waited for until it takes connections or answers on it. The bus
+// listens where DBUS_SYSTEM_BUS_ADDRESS points, which the test program's main sets before anything
 // in the process can read it. The services need root to start.
 class SystemBus {
 public:
@@ -32,7 +33,7 @@ private:
     bool start(ChildProcess& process, const QStringList& command, const char* busName,
                QString* error);
 
-    ChildProcess m_bus;
+    PrivateBus m_bus;
     ChildProcess m_polkit;
     ChildProcess m_realtimeKit;
     int m_silentSocket = -1;

@@ -1,6 +1,7 @@
 #include "MutterSession.h"
 
 #include "MutterPointer.h"
+#include "PrivateBus.h"
 #include "Waiting.h"
 
 #include <QDBusConnectionInterface>
@@ -12,10 +13,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace tivrel::test {
 
@@ -29,22 +26,6 @@ constexpr PrivateDesktop::Program kPrograms[] = {
     {"mutter", "mutter"},
     {"/usr/libexec/xdg-desktop-portal-gnome", "xdg-desktop-portal-gnome"},
 };
-
-// Whether a server listens on the local socket at the path `socket` (mutter's, PipeWire's).
-bool accepts(const QString& socket) {
-    const QByteArray path = QFile::encodeName(socket);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= qsizetype(sizeof address.sun_path))
-        return false;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool connected =
-        fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return connected;
-}
 
 // The screen cast's source types as the service tells them; 0 until it knows mutter's.
 uint sourceTypes(const QDBusConnection& bus, const QString& service, const QString& interface) {
@@ -99,7 +80,8 @@ bool MutterSession::startCompositor(QString* error) {
         sockets << scratch() + QStringLiteral("/pipewire-0-manager");
     if (!waitUntil(
             [&] {
-                return pipewire->hasEnded() || std::all_of(sockets.begin(), sockets.end(), accepts);
+                return pipewire->hasEnded() ||
+                       std::all_of(sockets.begin(), sockets.end(), listensAt);
             },
             10s, 5ms) ||
         pipewire->hasEnded()) {
@@ -130,7 +112,7 @@ bool MutterSession::startCompositor(QString* error) {
     };
     if (!waitUntil(
             [&] {
-                return ended() || (accepts(socket) &&
+                return ended() || (listensAt(socket) &&
                                    bus().interface()->isServiceRegistered(screenCast).value());
             },
             20s, 5ms) ||

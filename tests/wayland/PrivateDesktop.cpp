@@ -19,17 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A bus of its own that starts nothing on demand (no service files): a service the desktop
-// lacks stays missing instead of being started with the wrong environment (the document
-// portal, say, which would mount a FUSE file system in the runtime folder).
-constexpr char kBusConfig[] =
-    "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-    "<busconfig><type>session</type><listen>unix:path=%1</listen><auth>EXTERNAL</auth>\n"
-    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-
-constexpr PrivateDesktop::Program kBusDaemon{"dbus-daemon", "dbus-daemon"};
 constexpr PrivateDesktop::Program kPortal{"/usr/libexec/xdg-desktop-portal", "xdg-desktop-portal"};
 constexpr PrivateDesktop::Program kPermissionStore{"/usr/libexec/xdg-permission-store",
                                                    "xdg-desktop-portal"};
@@ -47,7 +36,7 @@ PrivateDesktop::~PrivateDesktop() {
 }
 
 QString PrivateDesktop::busAddress() const {
-    return QStringLiteral("unix:path=") + m_runtime.filePath(QStringLiteral("bus"));
+    return PrivateBus::address(m_runtime.path());
 }
 
 QDBusConnection PrivateDesktop::bus() const {
@@ -110,36 +99,14 @@ bool PrivateDesktop::start(QString* error) {
 }
 
 bool PrivateDesktop::startBus(QString* error) {
-    const QString daemon = find(kBusDaemon, error);
-    const QString config = m_runtime.filePath(QStringLiteral("bus.conf"));
-    const QString socket = m_runtime.filePath(QStringLiteral("bus"));
-    QFile file(config);
-    if (daemon.isEmpty() || !file.open(QIODevice::WriteOnly) ||
-        file.write(QString::fromLatin1(kBusConfig).arg(socket).toUtf8()) < 0) {
-        if (!daemon.isEmpty())
-            *error = QStringLiteral("cannot write the bus's configuration");
+    if (!m_bus.start(m_runtime.path(), PrivateBus::Kind::Session, environment(),
+                     logPath(QStringLiteral("bus")), error))
         return false;
-    }
-    file.close();
-    ChildProcess* bus =
-        startChild({daemon, QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                    QStringLiteral("--config-file=") + config},
-                   QStringLiteral("bus"), error);
-    if (!bus)
-        return false;
-    if (!waitUntil(
-            [&] {
-                return bus->hasEnded() ||
-                       (QFileInfo::exists(socket) &&
-                        QDBusConnection::connectToBus(busAddress(), m_busName).isConnected());
-            },
-            10s, 5ms) ||
-        bus->hasEnded()) {
-        *error = QStringLiteral("the session bus did not start (%1):%2")
-                     .arg(bus->describeEnd(), logTail(QStringLiteral("bus")));
-        return false;
-    }
-    return true;
+    if (QDBusConnection::connectToBus(busAddress(), m_busName).isConnected())
+        return true;
+    *error =
+        QStringLiteral("the session bus takes no connection:") + logTail(QStringLiteral("bus"));
+    return false;
 }
 
 bool PrivateDesktop::startPortalServices(QString* error) {
@@ -204,6 +171,7 @@ void PrivateDesktop::stop() {
             ::kill(-pid_t((*child)->pid()), SIGKILL);
         (*child)->kill();
     }
+    m_bus.process().kill();
     QDBusConnection::disconnectFromBus(m_busName);
 }
 

@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "CompositorHand.h"
 #include "PortalDialogs.h"
+#include "PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QSize>
@@ -112,7 +113,8 @@ private:
     QStringList m_extra;
     QString m_busName;
     QTemporaryDir m_runtime;
-    // In the order they started.
+    PrivateBus m_bus;
+    // In the order they started, after the bus.
     std::deque<std::unique_ptr<ChildProcess>> m_children;
     PortalDialogs m_dialogs;
     ChildProcess* m_portalBackend = nullptr;
