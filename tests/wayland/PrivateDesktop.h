@@ -64,6 +64,7 @@ public:
     ChildProcess& portalBackend() { return *m_portalBackend; }
     // The user who answers the portal's dialogs.
     PortalDialogs& dialogs() { return m_dialogs; }
+    const PortalDialogs& dialogs() const { return m_dialogs; }
 
     // The test's own hand on the compositor's pointer, once started.
     virtual std::unique_ptr<CompositorHand> newHand(QString* error) = 0;

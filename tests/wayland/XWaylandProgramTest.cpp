@@ -99,7 +99,8 @@ protected:
     }
 
     std::string said() const {
-        return "the window received " + m_target.received() +
+        return "the window received " + m_target.received() + "; the portal's dialogs answered: " +
+               std::to_string(m_session.dialogs().answered()) +
                "; the program said: " + m_driver.standardError().toStdString();
     }
 

@@ -45,6 +45,7 @@ public:
     CompositorHand& hand() const { return *m_hand; }
     // The user who answers the portal's dialogs.
     PortalDialogs& dialogs() { return m_desktop->dialogs(); }
+    const PortalDialogs& dialogs() const { return m_desktop->dialogs(); }
     // The version of the portal's remote desktop: from 2 on, it can keep a grant.
     uint remoteDesktopVersion() const;
     // A key by its Linux input code (KEY_F6, ...) pressed and let go, as on the keyboard, where
