@@ -65,7 +65,7 @@ void ScreenCastPointerWatch::disconnectStream() {
     m_context = nullptr;
     m_loop = nullptr;
     m_connected = false;
-    m_linked = false;
+    m_nodeUp = false;
     m_failed = false;
     m_haveLast = false;
 }
@@ -109,7 +109,7 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
         if (state == PW_STREAM_STATE_ERROR)
             qWarning("pointer watch: the screen cast stream failed: %s", message);
         auto* watch = static_cast<ScreenCastPointerWatch*>(self);
-        watch->m_linked = state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING;
+        watch->m_nodeUp = state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING;
         watch->m_failed = state == PW_STREAM_STATE_ERROR;
         pw_thread_loop_signal(watch->m_loop, false);
     };
@@ -144,15 +144,15 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
     // here for it instead.
     timespec deadline{};
     pw_thread_loop_get_time(m_loop, &deadline, kConnectWait.count() * SPA_NSEC_PER_MSEC);
-    while (connected >= 0 && !m_linked && !m_failed &&
+    while (connected >= 0 && !m_nodeUp && !m_failed &&
            pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
     }
-    const bool linked = m_linked;
+    const bool nodeUp = m_nodeUp;
     // One frame now, so that a run whose own first frame comes late has a place to start
     // from: without one, a move made before that frame would be taken for the start. A
     // stream that brings none is one nobody linked to the compositor's (PipeWire without its
     // session manager): it would never tell a move, so the watch must not claim to see.
-    if (linked) {
+    if (nodeUp) {
         pw_stream_set_active(m_stream, true);
         pw_thread_loop_get_time(m_loop, &deadline, kConnectWait.count() * SPA_NSEC_PER_MSEC);
         while (!m_haveLast && pw_thread_loop_timed_wait_full(m_loop, &deadline) == 0) {
@@ -161,11 +161,11 @@ bool ScreenCastPointerWatch::connectStream(int pipewireFd, quint32 nodeId, QStri
     }
     const bool pictured = m_haveLast;
     pw_thread_loop_unlock(m_loop);
-    if (connected < 0 || !linked || !pictured) {
-        QString why = QStringLiteral("no link to the compositor");
+    if (connected < 0 || !nodeUp || !pictured) {
+        QString why = QStringLiteral("PipeWire did not set it up");
         if (connected < 0)
             why = QString::fromLocal8Bit(spa_strerror(connected));
-        else if (linked)
+        else if (nodeUp)
             why = QStringLiteral("no picture from the compositor within %1 ms (is PipeWire's "
                                  "session manager running?)")
                       .arg(kConnectWait.count());

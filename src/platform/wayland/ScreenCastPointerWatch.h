@@ -82,7 +82,7 @@ private:
     // Under the loop's lock.
     // The stream's own node is up (paused or streaming); only a frame shows that it is linked
     // to the compositor's.
-    bool m_linked = false;
+    bool m_nodeUp = false;
     bool m_failed = false;
     bool m_watching = false;
     bool m_firstFrame = false; // since begin()
