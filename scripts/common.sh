@@ -25,7 +25,8 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox trayer xdotool x11-u
                kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde pipewire qtwayland5
                plasma-wayland-protocols
                mutter xwayland wireplumber xdg-desktop-portal-gnome at-spi2-core python3-pyatspi
-               clang-format)
+               clang-format
+               mmdebstrap)
 
 # configure_and_build <build folder> [cmake options...]
 configure_and_build() {
