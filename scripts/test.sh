@@ -36,7 +36,12 @@ configure_and_build "$ROOT/build-test" -DCMAKE_BUILD_TYPE=Release -DTIVREL_WERRO
 # that share an X session or a package build run one at a time.
 echo "== tests: unit, x11, system, program, wayland, packaging"
 ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -L unit -j 2
-ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -LE unit
+ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -LE 'unit|wayland'
+# As in the Debian 13 tier: a headless desktop that stumbles at start on a loaded machine (a
+# portal that answers a first request with an error) gets one more try; a failure twice in a
+# row still fails the tier.
+ctest --test-dir "$ROOT/build-test" --output-on-failure --timeout 300 -L wayland \
+    --repeat until-pass:2
 
 if [ "${TIVREL_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== unit, x11 and system tests with address and undefined behaviour sanitizers"
