@@ -282,6 +282,8 @@ int clickPaths(int runs, int clicks, const QString& only) {
                         std::printf(" %s %.0f", qPrintable(name), perClick);
                 }
                 std::printf("; idle, as long, %.0f in all, not counted\n", idle);
+                std::printf("%s: the recorder at %s priority\n", path,
+                            desk->target().realTime() ? "real-time (SCHED_FIFO 10)" : "normal");
             }
             waitUntil([&] { return int(desk->target().pressTimes().size()) >= clicks; }, 5s, 10ms);
             std::vector<PointerEvent> presses;

@@ -38,6 +38,8 @@ public:
     int pressesAfter(QPoint place) const;
     // With "--times": when each press came, in microseconds of the monotonic clock.
     std::vector<qint64> pressTimes() const;
+    // With "--times": whether the window runs at real-time priority, as it asks.
+    bool realTime() const { return lines().contains(QStringLiteral("real-time")); }
     // The same in one line, as a failure shows it.
     std::string received() const;
     ChildProcess& process() { return m_process; }

@@ -11,7 +11,10 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+
+#include <sched.h>
 
 namespace {
 
@@ -34,12 +37,13 @@ protected:
     void enterEvent(QEnterEvent*) override { say("entered"); }
     void mouseMoveEvent(QMouseEvent* event) override { sayPlace(event->position().toPoint()); }
     // A second press soon after the first arrives as a double click; Qt's default handler
-    // passes it on here as a press.
+    // passes it on here as a press. Its time is read before anything is written: a write
+    // wakes the reader of the lines.
     void mousePressEvent(QMouseEvent* event) override {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
         say("press", event->button());
         if (m_times) {
-            timespec now{};
-            clock_gettime(CLOCK_MONOTONIC, &now);
             std::printf("time %lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000);
             std::fflush(stdout);
         }
@@ -71,9 +75,28 @@ public:
     bool m_times = false;
 };
 
+// "--times" makes the recorder the benchmark's instrument: every thread of it runs at SCHED_FIFO
+// 10, as the X benchmark's XRecord listener does, so that a press time shows when the
+// compositor delivered the press and not how long this process waited for a processor. It says
+// "real-time" or "normal priority" first (only root may raise it).
+bool timesPresses(int argc, char** argv) {
+    bool times = false;
+    for (int i = 1; i < argc; ++i)
+        times = times || std::strcmp(argv[i], "--times") == 0;
+    if (times) {
+        sched_param priority{};
+        priority.sched_priority = 10;
+        std::printf("%s\n", sched_setscheduler(0, SCHED_FIFO, &priority) == 0 ? "real-time"
+                                                                              : "normal priority");
+        std::fflush(stdout);
+    }
+    return times;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool times = timesPresses(argc, argv);
     QApplication app(argc, argv);
     Recorder recorder;
     recorder.setMouseTracking(true);
@@ -83,7 +106,7 @@ int main(int argc, char** argv) {
     recorder.m_busy = app.arguments().contains(QStringLiteral("--busy"));
     // "--times": each press followed by "time <microseconds>" on the monotonic clock, which
     // the benchmark shares.
-    recorder.m_times = app.arguments().contains(QStringLiteral("--times"));
+    recorder.m_times = times;
     // Sway tiles a lone window over the output; mutter is asked to ("--fullscreen": a
     // maximized window there keeps its title bar).
     if (app.arguments().contains(QStringLiteral("--fullscreen")))
