@@ -30,10 +30,9 @@ install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 # chroot and the mounts need root.
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-# The caches a new machine has to make, started now in sessions of their own, niced (each
-# script nices its heavy steps), so that they use what the tiers below leave of the two
-# processors: Qt for Windows (about an hour of one processor) and the Debian 13 root (mostly
-# downloads and unpacking). On a machine that has them each ends at once. A pass that needs
+# The caches a new machine has to make, started now in sessions of their own, niced, so that
+# they use what the tiers below leave of the two processors: Qt for Windows (about an hour of
+# one processor) and the Debian 13 root (mostly downloads and unpacking). On a machine that has them each ends at once. A pass that needs
 # one waits for it; an early end of this script ends them, and the next run takes up the Qt
 # build where it stopped and makes the root again.
 declare -A early_pid early_log
@@ -41,7 +40,11 @@ make_early() {
     local name=$1
     shift
     early_log[$name]=$(mktemp)
-    setsid -w "$@" >"${early_log[$name]}" 2>&1 &
+    # A session of its own is a scheduling group of its own, which the kernel shares the
+    # processors with as with this script's, whatever its processes' nice: the group itself
+    # is niced.
+    setsid -w sh -c 'echo 19 >/proc/self/autogroup 2>/dev/null; exec "$@"' early "$@" \
+        >"${early_log[$name]}" 2>&1 &
     early_pid[$name]=$!
 }
 # Waits for one; its log is shown where it failed (the pass that needs it then says why).
