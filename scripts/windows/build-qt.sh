@@ -61,10 +61,6 @@ QT_OPTIONS=(
     -DFEATURE_xml=OFF
     -DFEATURE_concurrent=OFF
     -DFEATURE_dbus=OFF
-    # Only the plain Windows platform plugin ships (not its Direct2D twin), and the program's
-    # pictures are PNG, which QtGui reads itself (no JPEG plugin, no libjpeg).
-    -DFEATURE_direct2d=OFF
-    -DFEATURE_jpeg=OFF
     # opengl off alone leaves dynamicgl on, and then the Windows plugin does not compile;
     # both off still leave the private opengl-dynamic on: INPUT_opengl=no is what
     # turns off every OpenGL flavour.
@@ -83,11 +79,13 @@ QT_OPTIONS=(
     -DFEATURE_system_harfbuzz=OFF
     -DFEATURE_system_freetype=OFF
     -DFEATURE_system_png=OFF
+    -DFEATURE_system_jpeg=OFF
     -DFEATURE_system_libb2=OFF
     -DFEATURE_system_textmarkdownreader=OFF
     -DINPUT_freetype=qt
     -DINPUT_harfbuzz=qt
     -DINPUT_libpng=qt
+    -DINPUT_libjpeg=qt
     -DINPUT_pcre=qt
 )
 
