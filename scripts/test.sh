@@ -32,9 +32,9 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 # The caches a new machine has to make, started now in sessions of their own, niced, so that
 # they use what the tiers below leave of the two processors: Qt for Windows (about an hour of
-# one processor) and the Debian 13 root (mostly downloads and unpacking). On a machine that has them each ends at once. A pass that needs
-# one waits for it; an early end of this script ends them, and the next run takes up the Qt
-# build where it stopped and makes the root again.
+# one processor) and the Debian 13 root (mostly downloads and unpacking). On a machine that
+# has them each ends at once. A pass that needs one waits for it; an early end of this script
+# ends them, and the next run takes up the Qt build where it stopped and makes the root again.
 declare -A early_pid early_log
 make_early() {
     local name=$1
@@ -102,7 +102,8 @@ if [ "${TIVREL_SKIP_DEBIAN13:-0}" = 1 ]; then
     echo "== Debian 13 tier SKIPPED (TIVREL_SKIP_DEBIAN13=1)"
 else
     echo "== Debian 13: build in its root, unit and wayland tests there"
-    wait_early "the Debian 13 root" || { echo "== the Debian 13 root could not be made" >&2; exit 1; }
+    wait_early "the Debian 13 root" ||
+        { echo "== the Debian 13 root could not be made" >&2; exit 1; }
     $SUDO bash "$ROOT/scripts/debian13/test.sh"
 fi
 if [ "${TIVREL_SKIP_WINDOWS:-0}" = 1 ]; then
