@@ -33,8 +33,7 @@ constexpr char kFakeInputEntry[] = "[Desktop Entry]\n"
 
 // The menu KDE's service cache (kbuildsycoca6) lists applications by: without one it lists
 // none, and KWin 6 then finds no desktop file that asks for its fake input.
-constexpr char kMenu[] = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
-                         " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
+constexpr char kMenu[] = "<!DOCTYPE Menu>\n"
                          "<Menu><Name>Applications</Name><DefaultAppDirs/>"
                          "<Include><All/></Include></Menu>\n";
 
