@@ -10,7 +10,7 @@
 namespace tivrel::test {
 namespace {
 
-constexpr std::int64_t kMs = 1'000'000;
+constexpr std::int64_t kNsPerMs = 1'000'000;
 
 struct Stall {
     std::int64_t from; // while the thread is held up, from..to, no tick can be made
@@ -56,56 +56,57 @@ TEST_P(TickScheduleTest, KeepsTheRateWithoutBunching) {
     EXPECT_GE(ticks.front(), c.interval) << "the first tick waits one interval";
 }
 
-INSTANTIATE_TEST_SUITE_P(Stalls, TickScheduleTest,
-                         ::testing::Values(
-                             // Undisturbed: exactly on the grid.
-                             ScheduleCase{"OnTime", 5 * kMs, {}, 10'000 * kMs, 2000, 10'000 * kMs},
-                             // A stall of 12.5 intervals: the missed ticks are made at twice the
-                             // speed, and the run is back on its grid with not one tick lost.
-                             ScheduleCase{"ShortStallCaughtUp",
-                                          5 * kMs,
-                                          {{100 * kMs, 162 * kMs + kMs / 2}},
-                                          1000 * kMs,
-                                          200,
-                                          1000 * kMs},
-                             // A stall of 249 ms is still made up in full.
-                             ScheduleCase{"StallJustUnderTheLimit",
-                                          10 * kMs,
-                                          {{50 * kMs, 299 * kMs}},
-                                          2000 * kMs,
-                                          200,
-                                          2000 * kMs},
-                             // A stall of 400 ms: the tick after it starts the schedule again from
-                             // there, so the ticks of the stall are given up and the grid moves.
-                             ScheduleCase{"LongStallRestarts",
-                                          10 * kMs,
-                                          {{55 * kMs, 455 * kMs}},
-                                          1000 * kMs,
-                                          5 + 1 + 54,
-                                          455 * kMs + 54 * 10 * kMs},
-                             // Slow mode's clock: a second held up 240 ms is made late, not
-                             // dropped; one held up 1.6 s restarts the clock from its late tick.
-                             ScheduleCase{"SecondLateIsMade",
-                                          1000 * kMs,
-                                          {{2000 * kMs, 2240 * kMs}},
-                                          10'000 * kMs,
-                                          10,
-                                          10'000 * kMs},
-                             ScheduleCase{"SecondsFarBehindRestart",
-                                          1000 * kMs,
-                                          {{2000 * kMs, 3600 * kMs}},
-                                          10'000 * kMs,
-                                          8,
-                                          9600 * kMs}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Stalls, TickScheduleTest,
+    ::testing::Values(
+        // Undisturbed: exactly on the grid.
+        ScheduleCase{"OnTime", 5 * kNsPerMs, {}, 10'000 * kNsPerMs, 2000, 10'000 * kNsPerMs},
+        // A stall of 12.5 intervals: the missed ticks are made at twice the
+        // speed, and the run is back on its grid with not one tick lost.
+        ScheduleCase{"ShortStallCaughtUp",
+                     5 * kNsPerMs,
+                     {{100 * kNsPerMs, 162 * kNsPerMs + kNsPerMs / 2}},
+                     1000 * kNsPerMs,
+                     200,
+                     1000 * kNsPerMs},
+        // A stall of 249 ms is still made up in full.
+        ScheduleCase{"StallJustUnderTheLimit",
+                     10 * kNsPerMs,
+                     {{50 * kNsPerMs, 299 * kNsPerMs}},
+                     2000 * kNsPerMs,
+                     200,
+                     2000 * kNsPerMs},
+        // A stall of 400 ms: the tick after it starts the schedule again from
+        // there, so the ticks of the stall are given up and the grid moves.
+        ScheduleCase{"LongStallRestarts",
+                     10 * kNsPerMs,
+                     {{55 * kNsPerMs, 455 * kNsPerMs}},
+                     1000 * kNsPerMs,
+                     5 + 1 + 54,
+                     455 * kNsPerMs + 54 * 10 * kNsPerMs},
+        // Slow mode's clock: a second held up 240 ms is made late, not
+        // dropped; one held up 1.6 s restarts the clock from its late tick.
+        ScheduleCase{"SecondLateIsMade",
+                     1000 * kNsPerMs,
+                     {{2000 * kNsPerMs, 2240 * kNsPerMs}},
+                     10'000 * kNsPerMs,
+                     10,
+                     10'000 * kNsPerMs},
+        ScheduleCase{"SecondsFarBehindRestart",
+                     1000 * kNsPerMs,
+                     {{2000 * kNsPerMs, 3600 * kNsPerMs}},
+                     10'000 * kNsPerMs,
+                     8,
+                     9600 * kNsPerMs}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TickScheduleTest, LateTickIsMadeAtOnceAndTheNextKeepsItsOwnTime) {
-    TickSchedule schedule(0, 10 * kMs);
-    schedule.ticked(13 * kMs); // the first tick, 3 ms late
-    EXPECT_EQ(schedule.nextTickAt(), 20 * kMs) << "the second keeps its due time";
-    schedule.ticked(20 * kMs);
-    schedule.ticked(38 * kMs); // the third, 8 ms late
-    EXPECT_EQ(schedule.nextTickAt(), 43 * kMs) << "half an interval after the late one";
+    TickSchedule schedule(0, 10 * kNsPerMs);
+    schedule.ticked(13 * kNsPerMs); // the first tick, 3 ms late
+    EXPECT_EQ(schedule.nextTickAt(), 20 * kNsPerMs) << "the second keeps its due time";
+    schedule.ticked(20 * kNsPerMs);
+    schedule.ticked(38 * kNsPerMs); // the third, 8 ms late
+    EXPECT_EQ(schedule.nextTickAt(), 43 * kNsPerMs) << "half an interval after the late one";
 }
 
 } // namespace

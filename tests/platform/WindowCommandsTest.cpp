@@ -10,14 +10,14 @@ namespace {
 
 // Removing the close command from a window, shown or not yet shown: the window keeps its
 // state and its native window, and the close button stays away across a hide and show.
-struct CloseCase {
+struct CloseCommandCase {
     const char* name;
     bool shownBefore;
 };
 
-const CloseCase kCloseCases[] = {{"NotYetShown", false}, {"Shown", true}};
+const CloseCommandCase kCloseCommandCases[] = {{"NotYetShown", false}, {"Shown", true}};
 
-class RemoveCloseCommand : public ::testing::TestWithParam<CloseCase> {};
+class RemoveCloseCommand : public ::testing::TestWithParam<CloseCommandCase> {};
 
 bool offersClose(const QWidget& window) {
     const bool widget = window.windowFlags().testFlag(Qt::WindowCloseButtonHint);
@@ -50,7 +50,8 @@ TEST_P(RemoveCloseCommand, ActsInPlaceAndLasts) {
     EXPECT_FALSE(offersClose(window));
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowCommands, RemoveCloseCommand, ::testing::ValuesIn(kCloseCases),
+INSTANTIATE_TEST_SUITE_P(WindowCommands, RemoveCloseCommand,
+                         ::testing::ValuesIn(kCloseCommandCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

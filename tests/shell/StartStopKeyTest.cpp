@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredKeyTest,
                                            StoredCase{"F8", "", "Start/Stop Key: F8 (taken)..."}));
 
 // The key box's answers: what is stored, held and shown.
-struct ChoiceCase {
+struct KeyChoiceCase {
     const char* what;
     std::optional<QString> answer;
     bool failWrite;
@@ -116,10 +116,11 @@ struct ChoiceCase {
     int messages;
 };
 
-class KeyChoiceTest : public StartStopKeyTest, public ::testing::WithParamInterface<ChoiceCase> {};
+class KeyChoiceTest : public StartStopKeyTest,
+                      public ::testing::WithParamInterface<KeyChoiceCase> {};
 
 TEST_P(KeyChoiceTest, StoresHoldsAndShowsTheChoice) {
-    const ChoiceCase& c = GetParam();
+    const KeyChoiceCase& c = GetParam();
     loadAccepted();
     fakes.startStopKey.cannotHave["F8"] = StartStopKey::Result::Taken;
     fakes.settings.failWrites = c.failWrite;
@@ -138,13 +139,13 @@ TEST_P(KeyChoiceTest, StoresHoldsAndShowsTheChoice) {
 INSTANTIATE_TEST_SUITE_P(
     Answers, KeyChoiceTest,
     ::testing::Values(
-        ChoiceCase{"another key", "F7", false, "F7", "F7", "Start/Stop Key: F7...", 0},
-        ChoiceCase{"none", QString(), false, "None", "", "Start/Stop Key: None...", 0},
-        ChoiceCase{"cancel", std::nullopt, false, nullptr, "F6", "Start/Stop Key: F6...", 0},
-        ChoiceCase{"unwritable settings keep the old key", "F7", true, nullptr, "F6",
-                   "Start/Stop Key: F6...", 1},
-        ChoiceCase{"a key another program holds", "F8", false, "F8", "",
-                   "Start/Stop Key: F8 (taken)...", 1}));
+        KeyChoiceCase{"another key", "F7", false, "F7", "F7", "Start/Stop Key: F7...", 0},
+        KeyChoiceCase{"none", QString(), false, "None", "", "Start/Stop Key: None...", 0},
+        KeyChoiceCase{"cancel", std::nullopt, false, nullptr, "F6", "Start/Stop Key: F6...", 0},
+        KeyChoiceCase{"unwritable settings keep the old key", "F7", true, nullptr, "F6",
+                      "Start/Stop Key: F6...", 1},
+        KeyChoiceCase{"a key another program holds", "F8", false, "F8", "",
+                      "Start/Stop Key: F8 (taken)...", 1}));
 
 // Where the key cannot be had the user is told once, not at every start.
 TEST_F(StartStopKeyTest, AKeyThatCannotBeHadIsToldOnceAcrossStarts) {

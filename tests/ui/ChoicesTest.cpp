@@ -16,12 +16,6 @@
 namespace tivrel::test {
 namespace {
 
-const QColor kBlue(0, 0, 255);
-
-QColor textColour(const QWidget* widget) {
-    return widget->palette().color(QPalette::Active, QPalette::WindowText);
-}
-
 // What a delay choice must leave alone.
 struct Untouched {
     std::array<int, kValueRows> values{};

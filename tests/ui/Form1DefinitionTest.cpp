@@ -19,12 +19,7 @@
 namespace tivrel::test {
 namespace {
 
-const QColor kBlue(0, 0, 255);
 const QColor kDarkRed(192, 0, 0);
-
-QColor textColour(const QWidget* widget) {
-    return widget->palette().color(QPalette::Active, QPalette::WindowText);
-}
 
 // The caption a control shows, whatever kind of control it is.
 QString caption(const QWidget* widget) {

@@ -12,6 +12,7 @@
 #include "widgets/ClickableLabel.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLocale>
@@ -40,6 +41,13 @@ private:
 // Window lengths are given in twips, 15 to a pixel.
 inline QRect fromTwips(int left, int top, int width, int height) {
     return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// The blue the window writes its highlighted captions in.
+inline const QColor kBlue(0, 0, 255);
+
+inline QColor textColour(const QWidget* widget) {
+    return widget->palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 // Lets the event loop run until `done` holds or a generous deadline passes.

@@ -19,13 +19,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kNoticeTitle = QStringLiteral("Disclaimer Notice");
 const QMap<QString, QString> kAccepted{
     {QStringLiteral("EULA/TrialRead"), QStringLiteral("ACCEPTED")}};
-
-bool isNotice(const WindowInfo& window) {
-    return isDialogTitled(window, kNoticeTitle);
-}
 
 QByteArray randomBytes(std::size_t size, unsigned seed) {
     std::mt19937 generator(seed);

@@ -11,6 +11,8 @@
 #include "ProgramHome.h"
 #include "X11TestSession.h"
 
+#include <QRect>
+#include <QString>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,6 +24,15 @@
 namespace tivrel::test {
 
 inline constexpr std::chrono::seconds kExitTimeout{40};
+
+// Clear of the main window (centre of the screen) and of the tray (top right).
+inline constexpr QRect kTargetPlace(40, 780, 240, 180);
+
+inline const QString kNoticeTitle = QStringLiteral("Disclaimer Notice");
+
+inline bool isNotice(const WindowInfo& window) {
+    return isDialogTitled(window, kNoticeTitle);
+}
 
 // The trayer that CTest's x11 set-up started for the session, 0 when the tests run outside CTest.
 qint64 sessionTrayHostPid();

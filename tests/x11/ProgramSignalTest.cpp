@@ -10,8 +10,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Clear of the main window (centre of the screen) and of the tray (top right).
-constexpr QRect kTargetPlace(40, 780, 240, 180);
 constexpr QPoint kTargetPoint(130, 850);
 
 struct SignalCase {

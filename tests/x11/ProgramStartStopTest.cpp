@@ -13,9 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Clear of the main window (centre of the screen) and of the tray (top right).
-constexpr QRect kTargetPlace(40, 780, 240, 180);
-
 struct OutsideCase {
     const char* name;
     bool byKey; // F6, else `tivrel --toggle`

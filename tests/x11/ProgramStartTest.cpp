@@ -10,12 +10,6 @@
 namespace tivrel::test {
 namespace {
 
-const QString kNoticeTitle = QStringLiteral("Disclaimer Notice");
-
-bool isNotice(const WindowInfo& window) {
-    return isDialogTitled(window, kNoticeTitle);
-}
-
 class ProgramStart : public ProgramTest {
 protected:
     // Starts the program and waits for its tray icon, noting whether the notice ever showed

@@ -40,11 +40,8 @@ namespace tivrel {
 namespace {
 
 const QString kGlobalShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 const QString kShortcutId = QStringLiteral("start-stop");
 const QString kSessionToken = QStringLiteral("Tivrel");
-constexpr uint kAnswerCancelled = 1;
-constexpr int kCloseTimeoutMs = 1000;
 
 // The desktop's description of our shortcut's key in a list of shortcuts, empty where it gave
 // the shortcut none.
@@ -110,7 +107,7 @@ StartStopKey::Result GlobalShortcutsKey::hold(const QString& key) {
          QVariant::fromValue(QList<PortalShortcut>{{kShortcutId, shortcut}}), QString()},
         {}, &detail);
     if (!bound || bound->code != 0) {
-        if (!bound || bound->code != kAnswerCancelled)
+        if (!bound || bound->code != PortalRequests::kCancelled)
             qWarning("Tivrel: the desktop did not bind the start/stop key %s (%s)",
                      qPrintable(trigger),
                      qPrintable(!bound ? detail : QStringLiteral("its shortcut service failed")));
@@ -139,8 +136,8 @@ bool GlobalShortcutsKey::openSession() {
                  qPrintable(created ? QStringLiteral("answer %1").arg(created->code) : detail));
         return false;
     }
-    m_bus.connect(PortalRequests::kService, m_session, kSession, QStringLiteral("Closed"), this,
-                  SLOT(onClosed()));
+    m_bus.connect(PortalRequests::kService, m_session, PortalRequests::kSessionInterface,
+                  QStringLiteral("Closed"), this, SLOT(onClosed()));
     return true;
 }
 
@@ -149,14 +146,15 @@ void GlobalShortcutsKey::closeSession() {
         return;
     const QString session = m_session;
     forgetSession();
-    m_bus.call(QDBusMessage::createMethodCall(PortalRequests::kService, session, kSession,
+    m_bus.call(QDBusMessage::createMethodCall(PortalRequests::kService, session,
+                                              PortalRequests::kSessionInterface,
                                               QStringLiteral("Close")),
-               QDBus::Block, kCloseTimeoutMs);
+               QDBus::Block, PortalRequests::kCloseTimeoutMs);
 }
 
 void GlobalShortcutsKey::forgetSession() {
-    m_bus.disconnect(PortalRequests::kService, m_session, kSession, QStringLiteral("Closed"), this,
-                     SLOT(onClosed()));
+    m_bus.disconnect(PortalRequests::kService, m_session, PortalRequests::kSessionInterface,
+                     QStringLiteral("Closed"), this, SLOT(onClosed()));
     m_session.clear();
     m_held.clear();
     m_down = false;

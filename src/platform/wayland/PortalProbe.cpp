@@ -11,8 +11,6 @@ namespace {
 
 // The portal starts on the first call of a login; its backends take a second or two.
 constexpr int kProbeTimeoutMs = 5000;
-constexpr std::uint32_t kPointerDevice = 2;
-constexpr std::uint32_t kCursorAsMetadata = 4;
 
 struct ConnectionClose {
     void operator()(DBusConnection* c) const {
@@ -86,8 +84,8 @@ PortalOffer probeDesktopPortal() {
         portalProperty(bus.get(), "org.freedesktop.portal.RemoteDesktop", "version");
     const auto shortcuts =
         portalProperty(bus.get(), "org.freedesktop.portal.GlobalShortcuts", "version");
-    return {.pointer = devices && (*devices & kPointerDevice),
-            .cursorAsData = cursorModes && (*cursorModes & kCursorAsMetadata),
+    return {.pointer = devices && (*devices & kPortalPointerDevice),
+            .cursorAsData = cursorModes && (*cursorModes & kPortalCursorAsMetadata),
             .remoteDesktopVersion = version.value_or(0),
             .globalShortcuts = shortcuts.value_or(0),
             .kwinScripting = kwinScriptingAnswers(bus.get())};

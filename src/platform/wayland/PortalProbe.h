@@ -4,6 +4,11 @@
 
 namespace tivrel {
 
+// The remote desktop's pointer device bit and the screen cast's "cursor as metadata" mode,
+// as the probe looks for them and a session asks for them.
+inline constexpr std::uint32_t kPortalPointerDevice = 2;
+inline constexpr std::uint32_t kPortalCursorAsMetadata = 4;
+
 // What the session bus's desktop portal offers for clicking, and whether KWin's scripting
 // answers there, asked before Qt starts and without showing the user anything: the program
 // chooses how it clicks and how it watches the pointer from it.

@@ -19,9 +19,15 @@ class PortalRequests final : public QObject {
 public:
     static inline const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
     static inline const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
+    // The interface of the session objects the services hand out, and how long closing one
+    // may take.
+    static inline const QString kSessionInterface =
+        QStringLiteral("org.freedesktop.portal.Session");
+    static constexpr int kCloseTimeoutMs = 1000;
+    static constexpr uint kCancelled = 1;
 
     struct Answer {
-        uint code = 2; // 0 granted, 1 cancelled by the user, 2 ended otherwise
+        uint code = 2; // 0 granted, 1 (kCancelled) cancelled by the user, 2 ended otherwise
         QVariantMap results;
     };
 

@@ -1,5 +1,7 @@
 #include "platform/wayland/RemoteDesktopPortal.h"
 
+#include "platform/wayland/PortalProbe.h"
+
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -15,17 +17,12 @@ namespace {
 
 const QString kRemoteDesktop = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
 const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
-const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 
-// The portal's device and source bits, and its answers.
-constexpr uint kPointerDevice = 2;
+// The screen cast's monitor source, and a grant kept until the user takes it back.
 constexpr uint kMonitorSource = 1;
-constexpr uint kCursorAsMetadata = 4;
 constexpr uint kPersistUntilRevoked = 2;
-constexpr uint kAnswerCancelled = 1;
 // A press or release answered later than this: the desktop is not taking input any more.
 constexpr int kInputCallTimeoutMs = 2000;
-constexpr int kCloseTimeoutMs = 1000;
 
 // The streams of a Start answer, a(ua{sv}): the first one's PipeWire node.
 quint32 firstStreamNode(const QVariant& streams) {
@@ -83,7 +80,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
     detail->clear();
     const auto refused = [&](uint code) {
         close();
-        return code == kAnswerCancelled ? Outcome::Cancelled : Outcome::Failed;
+        return code == PortalRequests::kCancelled ? Outcome::Cancelled : Outcome::Failed;
     };
     const auto request = [&](const QString& interface, const QString& method,
                              QVariantList arguments, QVariantMap options) {
@@ -101,10 +98,11 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
     if (m_session.isEmpty())
         return Outcome::Failed;
     m_open = true;
-    m_bus.connect(kService, m_session, kSession, QStringLiteral("Closed"), this, SLOT(onClosed()));
+    m_bus.connect(kService, m_session, PortalRequests::kSessionInterface, QStringLiteral("Closed"),
+                  this, SLOT(onClosed()));
     const QVariantList session{QVariant::fromValue(QDBusObjectPath(m_session))};
 
-    QVariantMap devices{{QStringLiteral("types"), kPointerDevice}};
+    QVariantMap devices{{QStringLiteral("types"), kPortalPointerDevice}};
     m_version = version();
     if (m_version >= 2) {
         devices.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
@@ -121,7 +119,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
         auto sources = request(kScreenCast, QStringLiteral("SelectSources"), session,
                                {{QStringLiteral("types"), kMonitorSource},
                                 {QStringLiteral("multiple"), false},
-                                {QStringLiteral("cursor_mode"), kCursorAsMetadata}});
+                                {QStringLiteral("cursor_mode"), kPortalCursorAsMetadata}});
         if (!sources)
             return close(), Outcome::Failed;
         if (sources->code != 0)
@@ -136,7 +134,7 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
         return refused(started->code);
     // GNOME's dialog grants a screen share without the pointer unless the user switched on
     // the remote interaction.
-    if (!(started->results.value(QStringLiteral("devices")).toUInt() & kPointerDevice)) {
+    if (!(started->results.value(QStringLiteral("devices")).toUInt() & kPortalPointerDevice)) {
         close();
         return Outcome::NoPointer;
     }
@@ -210,13 +208,14 @@ void RemoteDesktopPortal::onClosed() {
 void RemoteDesktopPortal::close() {
     if (m_session.isEmpty())
         return;
-    m_bus.disconnect(kService, m_session, kSession, QStringLiteral("Closed"), this,
-                     SLOT(onClosed()));
+    m_bus.disconnect(kService, m_session, PortalRequests::kSessionInterface,
+                     QStringLiteral("Closed"), this, SLOT(onClosed()));
     // Waits for the answer: a refused run is over only once the desktop has ended its session.
     if (m_open)
-        m_bus.call(
-            QDBusMessage::createMethodCall(kService, m_session, kSession, QStringLiteral("Close")),
-            QDBus::Block, kCloseTimeoutMs);
+        m_bus.call(QDBusMessage::createMethodCall(kService, m_session,
+                                                  PortalRequests::kSessionInterface,
+                                                  QStringLiteral("Close")),
+                   QDBus::Block, PortalRequests::kCloseTimeoutMs);
     m_open = false;
     m_session.clear();
     m_streamNode = 0;
