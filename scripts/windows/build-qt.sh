@@ -61,6 +61,14 @@ QT_OPTIONS=(
     -DFEATURE_xml=OFF
     -DFEATURE_concurrent=OFF
     -DFEATURE_dbus=OFF
+    # The Direct2D platform plugin (a second copy of the Windows one), the JPEG and GIF
+    # plugins and the TUIO touch input plugin: the program ships only the Windows platform
+    # and style plugins and draws its own pictures. Direct2D itself stays on: without it the
+    # Windows plugin's DirectWrite fonts are not exported from QtGui.
+    -DFEATURE_direct2d1_1=OFF
+    -DFEATURE_jpeg=OFF
+    -DFEATURE_gif=OFF
+    -DFEATURE_tuiotouch=OFF
     # opengl off alone leaves dynamicgl on, and then the Windows plugin does not compile;
     # both off still leave the private opengl-dynamic on: INPUT_opengl=no is what
     # turns off every OpenGL flavour.
