@@ -51,8 +51,8 @@ RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus)
     // A session that ends while a request waits ends the wait.
     connect(this, &RemoteDesktopPortal::closed, m_requests, &PortalRequests::stopWaiting);
     // The desktop's portal restarting ends every session it had.
-    m_watcher =
-        new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    m_watcher = new QDBusServiceWatcher(PortalRequests::kService, m_bus,
+                                        QDBusServiceWatcher::WatchForUnregistration, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this,
             &RemoteDesktopPortal::onClosed);
 }
@@ -63,8 +63,8 @@ RemoteDesktopPortal::~RemoteDesktopPortal() {
 
 uint RemoteDesktopPortal::version() {
     QDBusMessage get = QDBusMessage::createMethodCall(
-        kService, kObject, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
+        PortalRequests::kService, PortalRequests::kObject,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kRemoteDesktop << QStringLiteral("version");
     const QDBusReply<QDBusVariant> reply = m_bus.call(get);
     return reply.isValid() ? reply.value().variant().toUInt() : 0;
@@ -98,8 +98,8 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
     if (m_session.isEmpty())
         return Outcome::Failed;
     m_open = true;
-    m_bus.connect(kService, m_session, PortalRequests::kSessionInterface, QStringLiteral("Closed"),
-                  this, SLOT(onClosed()));
+    m_bus.connect(PortalRequests::kService, m_session, PortalRequests::kSessionInterface,
+                  QStringLiteral("Closed"), this, SLOT(onClosed()));
     const QVariantList session{QVariant::fromValue(QDBusObjectPath(m_session))};
 
     QVariantMap devices{{QStringLiteral("types"), kPortalPointerDevice}};
@@ -144,8 +144,9 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::start(const Request& asked, QS
 }
 
 int RemoteDesktopPortal::openPipeWireRemote(QString* error) {
-    QDBusMessage open = QDBusMessage::createMethodCall(kService, kObject, kScreenCast,
-                                                       QStringLiteral("OpenPipeWireRemote"));
+    QDBusMessage open =
+        QDBusMessage::createMethodCall(PortalRequests::kService, PortalRequests::kObject,
+                                       kScreenCast, QStringLiteral("OpenPipeWireRemote"));
     open << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap{};
     const QDBusReply<QDBusUnixFileDescriptor> reply = m_bus.call(open);
     if (!reply.isValid()) {
@@ -167,7 +168,8 @@ int RemoteDesktopPortal::connectToEis(QString* error) {
 }
 
 QDBusMessage RemoteDesktopPortal::sessionCall(const QString& interface, const QString& method) {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kObject, interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(PortalRequests::kService,
+                                                       PortalRequests::kObject, interface, method);
     call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap{};
     return call;
 }
@@ -208,11 +210,11 @@ void RemoteDesktopPortal::onClosed() {
 void RemoteDesktopPortal::close() {
     if (m_session.isEmpty())
         return;
-    m_bus.disconnect(kService, m_session, PortalRequests::kSessionInterface,
+    m_bus.disconnect(PortalRequests::kService, m_session, PortalRequests::kSessionInterface,
                      QStringLiteral("Closed"), this, SLOT(onClosed()));
     // Waits for the answer: a refused run is over only once the desktop has ended its session.
     if (m_open)
-        m_bus.call(QDBusMessage::createMethodCall(kService, m_session,
+        m_bus.call(QDBusMessage::createMethodCall(PortalRequests::kService, m_session,
                                                   PortalRequests::kSessionInterface,
                                                   QStringLiteral("Close")),
                    QDBus::Block, PortalRequests::kCloseTimeoutMs);

@@ -21,9 +21,6 @@ namespace tivrel {
 class RemoteDesktopPortal final : public QObject {
     Q_OBJECT
 public:
-    static inline const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
-    static inline const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
-
     // Asked for when the session starts.
     struct Request {
         QString parentWindow; // "x11:<hex id>", or empty
